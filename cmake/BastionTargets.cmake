@@ -1,0 +1,32 @@
+# One static library per subsystem folder. Sources are the .cpp files directly
+# inside each listed folder of src/, so adding a file needs no CMake edit.
+function(bastion_library target)
+    cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
+    set(sources)
+    foreach(dir IN LISTS ARG_DIRS)
+        file(GLOB dir_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*.cpp)
+        list(APPEND sources ${dir_sources})
+    endforeach()
+    if(sources)
+        add_library(${target} STATIC ${sources})
+        target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+    else()
+        add_library(${target} INTERFACE)
+        target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+        target_link_libraries(${target} INTERFACE ${ARG_DEPS})
+    endif()
+endfunction()
+
+# One test program per folder of tests/, discovered by CTest.
+function(bastion_tests name dir)
+    file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(${name} ${sources})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PRIVATE ${ARGN} bastion_test_support GTest::gtest GTest::gmock GTest::gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+endfunction()

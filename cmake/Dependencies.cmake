@@ -1,0 +1,18 @@
+# Every dependency is a Debian package found through its own CMake config or
+# pkg-config; nothing is vendored.
+find_package(PkgConfig REQUIRED)
+find_package(Threads REQUIRED)
+find_package(nlohmann_json 3.11 REQUIRED)
+pkg_check_modules(OPUS REQUIRED IMPORTED_TARGET opus)
+pkg_check_modules(ENET REQUIRED IMPORTED_TARGET libenet)
+find_package(SDL2 REQUIRED)
+find_package(OpenGL REQUIRED COMPONENTS OpenGL GLX)
+find_package(GLEW REQUIRED)
+find_package(OpenXR REQUIRED)
+if(BASTION_TESTS)
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+endif()
+if(BASTION_BENCHMARKS)
+    find_package(benchmark REQUIRED)
+endif()

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+
+namespace bastion {
+
+using u32 = std::uint32_t;
+using u64 = std::uint64_t;
+
+struct Vec3 {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+};
+
+struct Quaternion {
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+    float w = 1.0f;
+};
+
+inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vec3 operator-(Vec3 a) { return {-a.x, -a.y, -a.z}; }
+inline Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
+inline Vec3 operator*(float s, Vec3 a) { return {a.x * s, a.y * s, a.z * s}; }
+inline bool operator==(Vec3 a, Vec3 b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+inline bool operator==(const Quaternion& a, const Quaternion& b) {
+    return a.x == b.x && a.y == b.y && a.z == b.z && a.w == b.w;
+}
+
+inline float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vec3 cross(Vec3 a, Vec3 b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+float length(Vec3 v);
+
+// v rotated by the unit quaternion q (q is not normalised here).
+Vec3 rotate(Quaternion q, Vec3 v);
+
+// Yaw about +y, then pitch about +x, then roll about +z.
+Quaternion angles(float yaw, float pitch, float roll);
+
+// Unit direction of heading `yaw` and elevation `pitch`; yaw 0 faces -z.
+Vec3 direction(float yaw, float pitch);
+
+}  // namespace bastion
