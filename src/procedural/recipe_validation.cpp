@@ -14,20 +14,10 @@
 namespace bastion {
 namespace {
 
-using recipe::field;
-using recipe::integerIn;
-using recipe::isNumber;
-using recipe::isRect;
-using recipe::isString;
-using recipe::json;
-using recipe::numberIn;
-using recipe::numbers;
-using recipe::Rect;
+using namespace recipe;
 
 void require(bool condition, const char* message) {
-    if (!condition) {
-        throw std::runtime_error(std::string("Invalid procedural recipe: ") + message);
-    }
+    check(condition, "Invalid procedural recipe: ", message);
 }
 
 bool role(const json* value) {

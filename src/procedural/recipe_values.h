@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <stdexcept>
+#include <string>
 
 #include <nlohmann/json.hpp>
 
@@ -12,6 +14,14 @@
 namespace bastion::recipe {
 
 using json = nlohmann::json;
+
+// Refuses the recipe with `prefix` followed by `message` unless `condition`
+// holds.
+inline void check(bool condition, const char* prefix, const char* message) {
+    if (!condition) {
+        throw std::runtime_error(std::string(prefix) + message);
+    }
+}
 
 // The member `key` of `object`, or nullptr when `object` is not an object or
 // has no such member.

@@ -10,18 +10,10 @@
 namespace bastion {
 namespace {
 
-using recipe::field;
-using recipe::integerIn;
-using recipe::isRect;
-using recipe::isString;
-using recipe::json;
-using recipe::numberIn;
-using recipe::Rect;
+using namespace recipe;
 
 void require(bool condition, const char* message) {
-    if (!condition) {
-        throw std::runtime_error(std::string("Invalid procedural terrain: ") + message);
-    }
+    check(condition, "Invalid procedural terrain: ", message);
 }
 
 // The terrain builder compares in single precision, so the checks do too.
