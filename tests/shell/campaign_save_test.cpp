@@ -11,6 +11,7 @@
 #include "shell/shared/campaign_temporary.h"
 #include "shell/shared/progression.h"
 #include "support/child_process.h"
+#include "support/refusal.h"
 #include "support/scratch.h"
 
 namespace bastion {
@@ -19,6 +20,7 @@ namespace {
 using nlohmann::json;
 using test::listFolder;
 using test::readFile;
+using test::refusal;
 using test::ScopedEnvironment;
 using test::writeFile;
 
@@ -26,6 +28,13 @@ json validSave() {
     return {{"schema", 1},          {"game", "stormbastion-xr"}, {"campaign", 0},
             {"completed", 3},       {"selected_mission", 2},     {"difficulty", "hard"},
             {"loadout", {0, 1, 0, 0, 0, 0}}};
+}
+
+// The valid save with `change` made to it.
+void writeSave(const std::filesystem::path& path, const std::function<void(json&)>& change) {
+    json save = validSave();
+    change(save);
+    writeFile(path, save.dump());
 }
 
 // A progression whose every field differs from what the saves here hold.
@@ -43,18 +52,6 @@ void expectSame(const Progression& a, const Progression& b) {
     EXPECT_EQ(a.selectedMission, b.selectedMission);
     EXPECT_EQ(a.difficulty, b.difficulty);
     EXPECT_EQ(a.loadout, b.loadout);
-}
-
-// The refusal's text; "json" for the JSON library's own exceptions.
-std::string refusal(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const json::exception&) {
-        return "json";
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "accepted";
 }
 
 // The serial that the next temporary name of `save` will carry.
@@ -138,9 +135,7 @@ TEST(CampaignSaveLoad, RefusesBadFilesAndChangesNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        json save = validSave();
-        c.change(save);
-        writeFile(path, save.dump());
+        writeSave(path, c.change);
         Progression progression = marked();
         EXPECT_EQ(refusal([&] { progression.load(path); }), c.message);
         expectSame(progression, marked());
@@ -187,9 +182,7 @@ TEST(CampaignSaveLoad, AcceptsGoodFilesAndRepairsWhatIsLocked) {
     const auto path = test::scratchFolder() / "campaign.json";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        json save = validSave();
-        c.change(save);
-        writeFile(path, save.dump());
+        writeSave(path, c.change);
         Progression progression = marked();
         progression.load(path);
         EXPECT_EQ(progression.completed, c.completed);
@@ -310,6 +303,13 @@ TEST(CampaignSaveFiles, AFailedSaveLeavesTheFileAndNoTemporary) {
         writeFile(folder / "campaign.json", old);
         return folder / "campaign.json";
     };
+    // An existing save whose replace fails at `step`.
+    auto refused = [existing](ReplaceStep step, int error) {
+        return [existing, step, error](const std::filesystem::path& folder) {
+            failNextReplace(step, error);
+            return existing(folder);
+        };
+    };
     const FailedSave cases[] = {
         {"lock file is a folder",
          [&](const auto& folder) {
@@ -326,22 +326,13 @@ TEST(CampaignSaveFiles, AFailedSaveLeavesTheFileAndNoTemporary) {
          },
          true, "Create campaign save: ", ENAMETOOLONG},
         {"refused write",
-         [&](const auto& folder) {
-             failNextReplace(ReplaceStep::write, ENOSPC);
-             return existing(folder);
-         },
+         refused(ReplaceStep::write, ENOSPC),
          true, "Write campaign save: ", ENOSPC},
         {"refused flush",
-         [&](const auto& folder) {
-             failNextReplace(ReplaceStep::flush, EIO);
-             return existing(folder);
-         },
+         refused(ReplaceStep::flush, EIO),
          true, "Flush campaign save: ", EIO},
         {"refused rename",
-         [&](const auto& folder) {
-             failNextReplace(ReplaceStep::replace, EXDEV);
-             return existing(folder);
-         },
+         refused(ReplaceStep::replace, EXDEV),
          true, "Replace campaign save: ", EXDEV},
         {"save is a folder",
          [&](const auto& folder) {

@@ -8,6 +8,7 @@
 
 #include "platform/atomic_replace.h"
 #include "shell/client_config.h"
+#include "support/refusal.h"
 #include "support/scratch.h"
 
 namespace bastion {
@@ -15,6 +16,7 @@ namespace {
 
 using test::listFolder;
 using test::readFile;
+using test::refusal;
 using test::ScopedEnvironment;
 using test::writeFile;
 
@@ -33,18 +35,6 @@ void expectSame(const ClientConfig& a, const ClientConfig& b) {
     EXPECT_EQ(a.playerName, b.playerName);
     EXPECT_EQ(a.soundVolume, b.soundVolume);
     EXPECT_EQ(a.musicVolume, b.musicVolume);
-}
-
-// The refusal's text; "json" for the JSON library's own exceptions.
-std::string refusal(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const nlohmann::json::exception&) {
-        return "json";
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "accepted";
 }
 
 struct RefusedFile {
