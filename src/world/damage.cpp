@@ -38,8 +38,7 @@ void World::damagePilot(Pilot& other, float amount) {
 }
 
 void World::effect(WeaponEffect::Kind kind, Vec3 position, Vec3 direction, Weapon weapon, float size) {
-    appendEffect(effects,
-                 {.kind = kind, .position = position, .direction = direction, .weapon = weapon, .size = size});
+    appendEffect(effects, makeEffect(kind, position, direction, weapon, size));
 }
 
 }  // namespace bastion

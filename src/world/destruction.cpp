@@ -6,18 +6,15 @@
 namespace bastion {
 
 void World::destruction(Vec3 position, float size, Weapon weapon, float damageRadius, float damageRate) {
-    appendEffect(effects, {.kind = WeaponEffect::kExplosion,
-                           .position = position,
-                           .weapon = weapon,
-                           .size = size,
-                           .damageRadius = damageRadius,
-                           .damageRate = damageRate});
+    WeaponEffect fireball = makeEffect(WeaponEffect::kExplosion, position, {}, weapon, size);
+    fireball.damageRadius = damageRadius;
+    fireball.damageRate = damageRate;
+    appendEffect(effects, fireball);
     // The smoke rises once the fireball has bloomed.
-    appendEffect(effects, {.kind = WeaponEffect::kSmoke,
-                           .position = position + Vec3{0.0f, 0.15f * size, 0.0f},
-                           .weapon = weapon,
-                           .age = -0.35f,
-                           .size = size * 0.8f});
+    WeaponEffect smoke = makeEffect(WeaponEffect::kSmoke, position + Vec3{0.0f, 0.15f * size, 0.0f}, {}, weapon,
+                                    size * 0.8f);
+    smoke.age = -0.35f;
+    appendEffect(effects, smoke);
     for (int i = 0; i < 6; ++i) {
         const float k = static_cast<float>(i);
         const float angle = k * std::numbers::pi_v<float> / 3.0f;

@@ -14,6 +14,16 @@ float effectLifetime(int kind) {
     }
 }
 
+WeaponEffect makeEffect(WeaponEffect::Kind kind, Vec3 position, Vec3 direction, Weapon weapon, float size) {
+    WeaponEffect effect;
+    effect.kind = kind;
+    effect.position = position;
+    effect.direction = direction;
+    effect.weapon = weapon;
+    effect.size = size;
+    return effect;
+}
+
 void appendEffect(std::vector<WeaponEffect>& effects, const WeaponEffect& effect) {
     constexpr std::size_t kEffectCap = 256;
     if (effects.size() >= kEffectCap) {

@@ -51,13 +51,10 @@ void burst(World& world, const Target& target) {
                     velocity.x = offset.x / reach * speed;
                     velocity.z = offset.z / reach * speed;
                 }
-                appendEffect(world.effects,
-                             {.kind = WeaponEffect::kDebris,
-                              .position = origin + offset,
-                              .direction = velocity,
-                              .size = 1.0f,
-                              .model = static_cast<int>(
-                                  target.fragments[static_cast<std::size_t>(used) % target.fragments.size()])});
+                WeaponEffect fragment = makeEffect(WeaponEffect::kDebris, origin + offset, velocity, 0, 1.0f);
+                fragment.model =
+                    static_cast<int>(target.fragments[static_cast<std::size_t>(used) % target.fragments.size()]);
+                appendEffect(world.effects, fragment);
                 ++used;
             }
         }
@@ -75,7 +72,9 @@ void World::targetDestroyed(Target& target) {
         destruction(target.position, size, 0, 0.0f, 0.0f);
     } else {
         effect(WeaponEffect::kExplosion, target.position, {}, 0, size);
-        appendEffect(effects, {.kind = WeaponEffect::kSmoke, .position = target.position, .age = -0.3f, .size = size});
+        WeaponEffect smoke = makeEffect(WeaponEffect::kSmoke, target.position, {}, 0, size);
+        smoke.age = -0.3f;  // rises once the fireball has bloomed
+        appendEffect(effects, smoke);
         burst(*this, target);
     }
     if (target.unitType < 0 && size > 10.0f) {
@@ -84,10 +83,9 @@ void World::targetDestroyed(Target& target) {
         const Vec3 points[3] = {target.position - half, target.position, target.position + half};
         const float delays[3] = {0.12f, 0.24f, 0.36f};
         for (int i = 0; i < 3; ++i) {
-            appendEffect(effects, {.kind = WeaponEffect::kExplosion,
-                                   .position = points[i],
-                                   .age = -delays[i],
-                                   .size = 0.65f * size});
+            WeaponEffect blast = makeEffect(WeaponEffect::kExplosion, points[i], {}, 0, 0.65f * size);
+            blast.age = -delays[i];
+            appendEffect(effects, blast);
         }
     }
     sounds.push_back(
