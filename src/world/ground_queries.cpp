@@ -37,6 +37,8 @@ bool World::groundPassable(Vec3 position, float radius) const {
 }
 
 float World::groundContact(Vec3 from, Vec3 to) const {
+    // A corrupt segment meets no ground.
+    if (!isFinite(from) || !isFinite(to)) return 2.0f;
     if (!proceduralTerrain && water.empty()) {
         // Flat ground: the plane y = 0.
         if (from.y < 0.0f) return 0.0f;

@@ -25,8 +25,6 @@ bool cellRange(float low, float high, int& first, int& last) {
     return true;
 }
 
-bool finite(Vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
 }  // namespace
 
 void World::indexTerrain() {
@@ -35,7 +33,7 @@ void World::indexTerrain() {
     if (terrain.size() < 3) return;
     for (size_t k = 0; k + 2 < terrain.size(); k += 3) {
         const Vec3 a = terrain[k].position, b = terrain[k + 1].position, c = terrain[k + 2].position;
-        if (!finite(a) || !finite(b) || !finite(c)) continue;
+        if (!isFinite(a) || !isFinite(b) || !isFinite(c)) continue;
         const float d = (a.z - c.z) * (c.x - b.x) + (a.x - c.x) * (b.z - c.z);
         // Walls and other triangles without area seen from above carry no ground.
         if (!(std::fabs(d) >= 1e-6f) || !std::isfinite(d)) continue;
