@@ -16,52 +16,51 @@ constexpr int kQuads = 40;
 
 float rolling(float x, float z) { return 6.0f * std::sin(x * 0.02f) * std::cos(z * 0.03f); }
 
-void buildTerrain(World& world) {
-    world.proceduralTerrain = true;
-    bastion::testing_support::buildHeightField(world, kQuads, 25.0f, rolling);
-}
+// The rolling terrain with a fixed spread of query points over it
+// (xorshift, drawn before timing).
+class Terrain : public benchmark::Fixture {
+public:
+    void SetUp(benchmark::State&) override {
+        // The fixture is set up again for every run of a benchmark.
+        world = World{};
+        world.proceduralTerrain = true;
+        bastion::testing_support::buildHeightField(world, kQuads, 25.0f, rolling);
+        bastion::u32 random = 0x12345678u;
+        const auto next = [&random] {
+            random ^= random << 13;
+            random ^= random >> 17;
+            random ^= random << 5;
+            return static_cast<float>(random % 100000u) / 100000.0f * 980.0f - 490.0f;
+        };
+        points.clear();
+        for (size_t i = 0; i < kPoints; ++i) points.push_back({next(), 0.0f, next()});
+    }
+    Vec3 point(size_t i) const { return points[i % kPoints]; }
 
-// A fixed spread of points over the terrain (xorshift, no allocation in the loop).
-std::vector<Vec3> samplePoints(int count) {
-    std::vector<Vec3> points;
-    bastion::u32 state = 0x12345678u;
-    const auto next = [&state] {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return static_cast<float>(state % 100000u) / 100000.0f * 980.0f - 490.0f;
-    };
-    for (int i = 0; i < count; ++i) points.push_back({next(), 0.0f, next()});
-    return points;
-}
-
-void BM_SurfaceHeight(benchmark::State& state) {
+    static constexpr size_t kPoints = 1024;
     World world;
-    buildTerrain(world);
-    const std::vector<Vec3> points = samplePoints(1024);
+    std::vector<Vec3> points;
+};
+
+BENCHMARK_F(Terrain, SurfaceHeight)(benchmark::State& state) {
     size_t i = 0;
     for (auto _ : state) {
-        const Vec3 p = points[i++ & 1023u];
+        const Vec3 p = point(i++);
         benchmark::DoNotOptimize(world.surfaceHeight(p.x, p.z));
     }
     state.counters["triangles"] = static_cast<double>(world.ground.size());
 }
-BENCHMARK(BM_SurfaceHeight);
 
 // A projectile's step: a 40-unit segment from 8 above the ground sloping down.
-void BM_GroundContact(benchmark::State& state) {
-    World world;
-    buildTerrain(world);
-    const std::vector<Vec3> points = samplePoints(1024);
+BENCHMARK_F(Terrain, GroundContact)(benchmark::State& state) {
     size_t i = 0;
     for (auto _ : state) {
-        const Vec3 p = points[i++ & 1023u];
+        const Vec3 p = point(i++);
         const Vec3 from{p.x, world.surfaceHeight(p.x, p.z) + 8.0f, p.z};
         const Vec3 to{p.x + 28.0f, from.y - 12.0f, p.z + 28.0f};
         benchmark::DoNotOptimize(world.groundContact(from, to));
     }
 }
-BENCHMARK(BM_GroundContact);
 
 // The crosshair ray over the 35 boxes of the test range.
 void BM_TraceAim(benchmark::State& state) {

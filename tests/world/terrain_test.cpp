@@ -110,11 +110,12 @@ TEST(Water, EdgesRadiiAndCover) {
     river.bounds[3] = 50;
     river.level = 1;
     world.water.push_back(river);
-    const struct {
+    struct Case {
         float x, z, radius;
         bool wet;
         const char* what;
-    } open[] = {
+    };
+    const Case open[] = {
         {50, 25, 0, true, "inside"},
         {100, 25, 0, false, "on the edge"},
         {0, 25, 0, false, "on the other edge"},
@@ -130,16 +131,12 @@ TEST(Water, EdgesRadiiAndCover) {
     for (const auto& c : open) EXPECT_EQ(world.hasWater(c.x, c.z, c.radius), c.wet) << c.what;
 
     world.cover.push_back({40, -10, 60, 60});  // a road deck across the river
-    const struct {
-        float x, z, radius;
-        bool wet;
-        const char* what;
-    } bridged[] = {
+    const Case bridged[] = {
         {50, 25, 5, false, "on the deck"},
         {50, 25, 10, false, "deck edge exactly"},
         {50, 25, 15, true, "square sticks out of the deck into the river"},
         {20, 25, 0, true, "river beside the deck"},
-        {50, 55, 3, false, "deck over the bank"},
+        {50, 55, 3, false, "beyond the far bank"},
     };
     for (const auto& c : bridged) EXPECT_EQ(world.hasWater(c.x, c.z, c.radius), c.wet) << c.what;
 }
