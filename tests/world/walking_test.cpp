@@ -253,7 +253,7 @@ TEST(Crushable, ByKindCampaignAndState) {
                           Case{"unit 0", 0, 0, -1, 0x3F, true}, Case{"unit 0 with bit 0x40", 0, 0, -1, 0x40, false},
                           Case{"unit 3", 0, 3, -1, 0, false}, Case{"unit 10", 1, 10, -1, 0, false},
                           Case{"SB1 unit 20", 0, 20, -1, 0, true}, Case{"SB2 unit 20", 1, 20, -1, 0, false},
-                          Case{"trailer", 1, 23, -1, 0, true}}) {
+                          Case{"SB2 unit 14", 1, 14, -1, 0, true}, Case{"trailer", 1, 23, -1, 0, true}}) {
         World world;
         world.campaign = c.campaign;
         Target target;
