@@ -12,17 +12,19 @@
 #include "shell/shared/progression.h"
 #include "support/child_process.h"
 #include "support/refusal.h"
-#include "support/scratch.h"
+#include "support/scoped_environment.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace bastion {
 namespace {
 
 using nlohmann::json;
-using test::listFolder;
-using test::readFile;
-using test::refusal;
-using test::ScopedEnvironment;
-using test::writeFile;
+using testing_support::listFolder;
+using testing_support::readFile;
+using testing_support::refusal;
+using testing_support::ScopedEnvironment;
+using testing_support::writeFile;
 
 json validSave() {
     return {{"schema", 1},          {"game", "stormbastion-xr"}, {"campaign", 0},
@@ -66,7 +68,8 @@ std::filesystem::path temporaryOf(const std::filesystem::path& save, unsigned lo
 }
 
 TEST(CampaignSave, WritesSortedIndentedJsonBesideItsLock) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     Progression progression;
     progression.completed = 0x3;
     progression.difficulty = 1;
@@ -104,7 +107,8 @@ struct BadSave {
 };
 
 TEST(CampaignSaveLoad, RefusesBadFilesAndChangesNothing) {
-    const auto path = test::scratchFolder() / "campaign.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign.json";
     const std::string unsupported = "Unsupported campaign save: " + path.string();
     const BadSave cases[] = {
         {"not an object", [](json& s) { s = json::array(); }, "json"},
@@ -143,7 +147,8 @@ TEST(CampaignSaveLoad, RefusesBadFilesAndChangesNothing) {
 }
 
 TEST(CampaignSaveLoad, ReadsUpToTheSizeLimit) {
-    const auto path = test::scratchFolder() / "campaign.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign.json";
     const std::string text = validSave().dump();
     writeFile(path, text + std::string(16384 - text.size(), ' '));
     Progression progression;
@@ -179,7 +184,8 @@ TEST(CampaignSaveLoad, AcceptsGoodFilesAndRepairsWhatIsLocked) {
         {"locked weapon", [](json& s) { s["loadout"] = {3, 1, 0, 0, 5, 0}; }, 3, 2, 1,
          {0, 1, 0, 0, 5, 0}},
     };
-    const auto path = test::scratchFolder() / "campaign.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign.json";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         writeSave(path, c.change);
@@ -194,12 +200,14 @@ TEST(CampaignSaveLoad, AcceptsGoodFilesAndRepairsWhatIsLocked) {
 
 TEST(CampaignSaveLoad, AMissingFileChangesNothing) {
     Progression progression = marked();
-    progression.load(test::scratchFolder() / "campaign.json");
+    const testing_support::TempFolder scratch("campaign-save");
+    progression.load(scratch.path() / "campaign.json");
     expectSame(progression, marked());
 }
 
 TEST(CampaignSaveLoad, ReadsTheSecondCampaignWithItsRules) {
-    const auto path = test::scratchFolder() / "campaign-sb2.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign-sb2.json";
     json save = validSave();
     save["campaign"] = 1;
     save["completed"] = 0xFFFFF;
@@ -214,7 +222,8 @@ TEST(CampaignSaveLoad, ReadsTheSecondCampaignWithItsRules) {
 }
 
 TEST(CampaignSaveMerge, KeepsTheUnionOfBothCompletedMasks) {
-    const auto path = test::scratchFolder() / "campaign.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign.json";
     Progression elsewhere;
     elsewhere.complete(0);
     elsewhere.complete(1);
@@ -235,7 +244,8 @@ TEST(CampaignSaveMerge, KeepsTheUnionOfBothCompletedMasks) {
 }
 
 TEST(CampaignSaveMerge, ACorruptFileFailsTheMergeButIsOverwrittenWithoutOne) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     const auto path = folder / "campaign.json";
     writeFile(path, "{\"schema\": 1,");
     Progression progression;
@@ -251,7 +261,8 @@ TEST(CampaignSaveMerge, ACorruptFileFailsTheMergeButIsOverwrittenWithoutOne) {
 }
 
 TEST(CampaignSaveFiles, TakesTheNextSerialPastNamesThatExist) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     const auto path = folder / "campaign.json";
     const unsigned long long serial = nextSerial(path);
     std::filesystem::create_directory(temporaryOf(path, serial));
@@ -266,7 +277,8 @@ TEST(CampaignSaveFiles, TakesTheNextSerialPastNamesThatExist) {
 }
 
 TEST(CampaignSaveFiles, GivesUpAfterAHundredNamesThatExist) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     const auto path = folder / "campaign.json";
     writeFile(path, validSave().dump());
     const unsigned long long serial = nextSerial(path);
@@ -343,7 +355,8 @@ TEST(CampaignSaveFiles, AFailedSaveLeavesTheFileAndNoTemporary) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto folder = test::scratchFolder();
+        const testing_support::TempFolder scratch("campaign-save");
+        const auto folder = scratch.path();
         const auto path = c.prepare(folder);
         const std::string before = listFolder(folder);
         try {
@@ -404,10 +417,11 @@ int saveFifty(const std::filesystem::path& path, int first, int last) {
 }
 
 TEST(CampaignSaveConcurrency, TwoSavingProcessesKeepTheUnionAndAReaderSeesOnlyWholeFiles) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     const auto path = folder / "campaign.json";
     const auto stop = folder / "stop";
-    const pid_t reader = test::startChild([&] {
+    const pid_t reader = testing_support::startChild([&] {
         // Under the lock each save writes at least what the last one did.
         u32 seen = 0;
         while (!std::filesystem::exists(stop)) {
@@ -422,12 +436,12 @@ TEST(CampaignSaveConcurrency, TwoSavingProcessesKeepTheUnionAndAReaderSeesOnlyWh
         }
         return 0;
     });
-    const pid_t first = test::startChild([&] { return saveFifty(path, 0, 1); });
-    const pid_t second = test::startChild([&] { return saveFifty(path, 2, 3); });
-    EXPECT_EQ(test::waitChild(first), 0);
-    EXPECT_EQ(test::waitChild(second), 0);
+    const pid_t first = testing_support::startChild([&] { return saveFifty(path, 0, 1); });
+    const pid_t second = testing_support::startChild([&] { return saveFifty(path, 2, 3); });
+    EXPECT_EQ(testing_support::waitChild(first), 0);
+    EXPECT_EQ(testing_support::waitChild(second), 0);
     writeFile(stop, "");
-    EXPECT_EQ(test::waitChild(reader), 0);
+    EXPECT_EQ(testing_support::waitChild(reader), 0);
 
     Progression loaded;
     loaded.load(path);

@@ -9,16 +9,18 @@
 #include "platform/atomic_replace.h"
 #include "shell/client_config.h"
 #include "support/refusal.h"
-#include "support/scratch.h"
+#include "support/scoped_environment.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace bastion {
 namespace {
 
-using test::listFolder;
-using test::readFile;
-using test::refusal;
-using test::ScopedEnvironment;
-using test::writeFile;
+using testing_support::listFolder;
+using testing_support::readFile;
+using testing_support::refusal;
+using testing_support::ScopedEnvironment;
+using testing_support::writeFile;
 
 // A configuration whose every field differs from the defaults.
 ClientConfig customised() {
@@ -64,7 +66,8 @@ TEST(ClientConfigLoad, RefusesBadFilesAndChangesNothing) {
         {R"({} {})", "json"},
         {"", "json"},
     };
-    const auto path = test::scratchFolder() / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "config.json";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         writeFile(path, c.text);
@@ -89,7 +92,8 @@ TEST(ClientConfigLoad, AcceptsGoodFiles) {
         {R"({"player_name": "12345678901234567890   "})",
          {"old.example:1", "12345678901234567890", 0.5f, 0.75f}},
     };
-    const auto path = test::scratchFolder() / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "config.json";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         writeFile(path, c.text);
@@ -100,7 +104,8 @@ TEST(ClientConfigLoad, AcceptsGoodFiles) {
 }
 
 TEST(ClientConfigLoad, AMissingFileMattersOnlyWhenNamedByTheUser) {
-    const auto path = test::scratchFolder() / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "config.json";
     ClientConfig config = customised();
     config.load(path, false);
     expectSame(config, customised());
@@ -155,7 +160,8 @@ TEST(ClientConfigPath, FollowsTheUserFolderVariables) {
 }
 
 TEST(ClientConfigSave, KeepsOtherMembersAndWritesSortedIndentedJson) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("client-config");
+    const auto folder = scratch.path();
     writeFile(folder / "config.json",
               R"({"theme": "dark", "player_name": "Ace", "sound_volume": 1} trailing)");
     ClientConfig config;
@@ -173,7 +179,8 @@ TEST(ClientConfigSave, KeepsOtherMembersAndWritesSortedIndentedJson) {
 }
 
 TEST(ClientConfigSave, CreatesTheFolderAndAFileOfTheVolumesAlone) {
-    const auto path = test::scratchFolder() / "new" / "deeper" / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "new" / "deeper" / "config.json";
     ClientConfig config;
     config.musicVolume = 0.0f;
     config.saveAudio(path);
@@ -202,7 +209,8 @@ TEST(ClientConfigSave, FailuresLeaveTheFileAsItWasAndNoTemporary) {
          [](ClientConfig&) { platform::failNextReplace(platform::ReplaceStep::replace, EXDEV); },
          "Cannot replace client config"},
     };
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("client-config");
+    const auto folder = scratch.path();
     const std::string old = R"({"player_name": "Ace"})";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -216,7 +224,8 @@ TEST(ClientConfigSave, FailuresLeaveTheFileAsItWasAndNoTemporary) {
 }
 
 TEST(ClientConfigSave, RefusesAFileThatIsNotAnObject) {
-    const auto path = test::scratchFolder() / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "config.json";
     writeFile(path, "[1]");
     EXPECT_EQ(refusal([&] { ClientConfig().saveAudio(path); }), "Client config must be a JSON object");
     EXPECT_EQ(readFile(path), "[1]");
@@ -224,7 +233,8 @@ TEST(ClientConfigSave, RefusesAFileThatIsNotAnObject) {
 
 TEST(ClientConfigSave, ATemporaryNameTooLongToCreateIsAWriteFailure) {
     // The file's own name fits; with the temporary suffix it is too long.
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("client-config");
+    const auto folder = scratch.path();
     const auto path = folder / std::string(250, 'c');
     writeFile(path, "{}");
     EXPECT_EQ(refusal([&] { ClientConfig().saveAudio(path); }), "Cannot write client config");

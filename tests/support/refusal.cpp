@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace bastion::test {
+namespace bastion::testing_support {
 
 std::string refusal(const std::function<void()>& action) {
     try {
@@ -17,4 +17,4 @@ std::string refusal(const std::function<void()>& action) {
     return "accepted";
 }
 
-}  // namespace bastion::test
+}  // namespace bastion::testing_support

@@ -3,10 +3,10 @@
 #include <functional>
 #include <string>
 
-namespace bastion::test {
+namespace bastion::testing_support {
 
 // What `action` threw: the exception's text, "json" for any exception of the
 // JSON library (whose texts are its own), or "accepted" when it threw none.
 std::string refusal(const std::function<void()>& action);
 
-}  // namespace bastion::test
+}  // namespace bastion::testing_support
