@@ -39,6 +39,15 @@ void expectSame(const ClientConfig& a, const ClientConfig& b) {
     EXPECT_EQ(a.musicVolume, b.musicVolume);
 }
 
+// Loads `text` from the file at `path` into a customised configuration: the
+// refusal, and the configuration afterwards.
+std::pair<std::string, ClientConfig> loadText(const std::filesystem::path& path, const char* text) {
+    writeFile(path, text);
+    ClientConfig config = customised();
+    std::string message = refusal([&] { config.load(path, false); });
+    return {message, config};
+}
+
 struct RefusedFile {
     const char* text;
     const char* message;
@@ -70,9 +79,8 @@ TEST(ClientConfigLoad, RefusesBadFilesAndChangesNothing) {
     const auto path = scratch.path() / "config.json";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        writeFile(path, c.text);
-        ClientConfig config = customised();
-        EXPECT_EQ(refusal([&] { config.load(path, false); }), c.message);
+        const auto [message, config] = loadText(path, c.text);
+        EXPECT_EQ(message, c.message);
         expectSame(config, customised());
     }
 }
@@ -96,9 +104,8 @@ TEST(ClientConfigLoad, AcceptsGoodFiles) {
     const auto path = scratch.path() / "config.json";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        writeFile(path, c.text);
-        ClientConfig config = customised();
-        config.load(path, true);
+        const auto [message, config] = loadText(path, c.text);
+        EXPECT_EQ(message, "accepted");
         expectSame(config, c.expected);
     }
 }
