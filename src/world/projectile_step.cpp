@@ -115,16 +115,22 @@ float closingContact(const Projectile& shot, const Sweep& shotSweep, const Proje
 }
 
 void intercept(std::vector<Projectile>& projectiles, std::vector<Sweep>& sweeps) {
+    std::vector<std::size_t> rockets;
+    for (std::size_t j = 0; j < projectiles.size(); ++j) {
+        const Projectile& rocket = projectiles[j];
+        if (rocket.kind == kRocket && !rocket.intercepted && rocket.life > 0.0f) rockets.push_back(j);
+    }
     std::vector<Interception> contacts;
-    for (std::size_t i = 0; i < projectiles.size(); ++i) {
+    for (std::size_t i = 0; i < projectiles.size() && !rockets.empty(); ++i) {
         const Projectile& shot = projectiles[i];
         if (shot.kind != kShot || !(shot.life > 0.0f)) continue;
-        for (std::size_t j = 0; j < projectiles.size(); ++j) {
+        for (const std::size_t j : rockets) {
             const Projectile& rocket = projectiles[j];
-            if (rocket.kind != kRocket || rocket.intercepted || !(rocket.life > 0.0f)) continue;
             // A salvo does not shoot down its own rockets as they leave the launcher.
             const bool ownSalvo = rocket.shooter == shot.shooter && rocket.owner == shot.owner;
-            if (ownSalvo && length(shot.position - rocket.position) <= 1.01f) continue;
+            if (ownSalvo && std::sqrt(dot(shot.position - rocket.position, shot.position - rocket.position)) <= 1.01f) {
+                continue;
+            }
             const float f = closingContact(shot, sweeps[i], rocket, sweeps[j]);
             if (f >= 0.0f && f < sweeps[i].t && f < sweeps[j].t) contacts.push_back({f, i, j});
         }

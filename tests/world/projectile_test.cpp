@@ -260,6 +260,26 @@ TEST(StepProjectiles, PlayerShotsNeverHitTheirOwnPilot) {
     ASSERT_EQ(world.projectiles.size(), 1u);
 }
 
+TEST(StepProjectiles, CoopFireHitsEveryPilotButTheShootersOwn) {
+    World world;
+    world.coop = true;
+    world.pilot.status = kStatusActive;
+    world.pilot.position = {0, 0, 60};
+    Pilot mate;
+    mate.status = kStatusActive;
+    mate.slot = 1;
+    mate.position = {20, 0, 60};
+    world.session = {&world.pilot, &mate};
+    Projectile enemy = shot({20, 6, 70}, {0, 0, -100}, 10);
+    enemy.mount = -1;
+    enemy.shooter = -1;
+    world.projectiles = {shot({0, 6, 70}, {0, 0, -100}, 10), shot({20, 6, 71}, {0, 0, -100}, 10), enemy};
+    world.stepProjectiles(0.1f);
+    EXPECT_EQ(world.pilot.health, 100.0f) << "its own shot passes through the shooter";
+    EXPECT_EQ(mate.health, 80.0f) << "a team-mate's shot and the enemy's";
+    EXPECT_EQ(world.projectiles.size(), 1u);
+}
+
 TEST(StepProjectiles, SB1MissionTwoObjectiveTakesOnlyADirectGrenade) {
     struct Case {
         const char* name;
