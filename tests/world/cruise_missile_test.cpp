@@ -7,11 +7,7 @@
 namespace bastion {
 namespace {
 
-using testing_support::armedRange;
-using testing_support::expectNear;
-using testing_support::firing;
-using testing_support::hold;
-using testing_support::released;
+using namespace testing_support;
 
 constexpr float kFrame = 1.0f / 16.0f;
 const Loadout kCruiseLoadout{kEmptyHand, kEmptyHand, kCruiseMissile, kGatling, kGatling, kAutoGrenade};

@@ -10,9 +10,7 @@
 namespace bastion {
 namespace {
 
-using testing_support::armedRange;
-using testing_support::expectNear;
-using testing_support::released;
+using namespace testing_support;
 
 constexpr float kPi = 3.14159265358979f;
 const Loadout kRifles{kRifle, kRifle, kShield, kShield, kEmptyHand, kEmptyHand};

@@ -10,11 +10,7 @@
 namespace bastion {
 namespace {
 
-using testing_support::armedRange;
-using testing_support::expectNear;
-using testing_support::firing;
-using testing_support::hold;
-using testing_support::released;
+using namespace testing_support;
 
 constexpr float kPi = 3.14159265358979f;
 constexpr float kFrame = 1.0f / 64.0f;  // exact in binary, so cooldowns land on frames

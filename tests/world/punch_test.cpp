@@ -7,10 +7,7 @@
 namespace bastion {
 namespace {
 
-using testing_support::armedRange;
-using testing_support::expectNear;
-using testing_support::hold;
-using testing_support::released;
+using namespace testing_support;
 
 constexpr float kFrame = 0.05f;
 const Loadout kRifles{kRifle, kRifle, kShield, kShield, kEmptyHand, kEmptyHand};
