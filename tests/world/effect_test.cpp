@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "coop_fixture.h"
 #include "world/world.h"
 
 namespace bastion {
@@ -120,17 +121,10 @@ TEST(Explode, SB1MissionTwoObjectiveIsOutOfReach) {
 
 TEST(Explode, HurtsOtherCoopPilotsOnlyWhenAsked) {
     World world;
-    world.coop = true;
-    world.pilot.status = kStatusActive;
-    world.pilot.position = {0, 0, 50};
-    Pilot near;
-    near.status = kStatusActive;
-    near.slot = 1;
-    near.position = {0, 0, 56};  // reference point 6 up: 7.8 from the centre
-    Pilot far = near;
-    far.slot = 2;
-    far.position = {0, 0, 60};
-    world.session = {&world.pilot, &near, &far};
+    Pilot near = testing_support::activePilot(1, {0, 0, 56});  // reference point 6 up: 7.8 from the centre
+    Pilot far = testing_support::activePilot(2, {0, 0, 60});
+    testing_support::joinCoop(world, {0, 0, 50}, near);
+    world.session.push_back(&far);
     world.explode({0, 1, 50}, 5.0f, 10.0f, false);
     EXPECT_EQ(near.health, 100.0f);
     world.explode({0, 1, 50}, 5.0f, 10.0f, true);

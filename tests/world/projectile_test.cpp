@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "coop_fixture.h"
 #include "support/terrain_builder.h"
 #include "world/world.h"
 
@@ -262,14 +263,8 @@ TEST(StepProjectiles, PlayerShotsNeverHitTheirOwnPilot) {
 
 TEST(StepProjectiles, CoopFireHitsEveryPilotButTheShootersOwn) {
     World world;
-    world.coop = true;
-    world.pilot.status = kStatusActive;
-    world.pilot.position = {0, 0, 60};
-    Pilot mate;
-    mate.status = kStatusActive;
-    mate.slot = 1;
-    mate.position = {20, 0, 60};
-    world.session = {&world.pilot, &mate};
+    Pilot mate = testing_support::activePilot(1, {20, 0, 60});
+    testing_support::joinCoop(world, {0, 0, 60}, mate);
     Projectile enemy = shot({20, 6, 70}, {0, 0, -100}, 10);
     enemy.mount = -1;
     enemy.shooter = -1;

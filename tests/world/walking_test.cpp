@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "coop_fixture.h"
 #include "support/terrain_builder.h"
 #include "world/world.h"
 
@@ -166,13 +167,8 @@ TEST(Walking, ImpassableGroundIsRefusedWhole) {
 
 TEST(Walking, CoopPilotsMaySeparateButNotCloseIn) {
     World world;
-    world.coop = true;
-    world.pilot.slot = 0;
-    world.pilot.position = {0, 0, 50};
-    Pilot other;
-    other.slot = 1;
-    other.position = {0, 0, 47};
-    world.session = {&world.pilot, &other};
+    Pilot other = testing_support::activePilot(1, {0, 0, 47});
+    testing_support::joinCoop(world, {0, 0, 50}, other);
     world.movePilot({0, 0, 50.25f});  // apart, though still within 4
     EXPECT_EQ(world.pilot.position.z, 50.25f);
     world.movePilot({0, 0, 50.0f});  // closer, but it was already within 4
