@@ -2,11 +2,10 @@
 #include <array>
 
 #include "shell/frontend.h"
+#include "shell/menu_press.h"
 
 namespace bastion {
 namespace {
-
-constexpr Weapon kAutoGrenade = 12;
 
 constexpr std::array<const char*, kMountCount> kMountNames = {
     "LEFT HAND", "RIGHT HAND", "LEFT SHOULDER", "RIGHT SHOULDER", "LEFT HIP", "RIGHT HIP",
@@ -18,10 +17,10 @@ const char* equipRefusal(const Frontend& menu, int mount, Weapon weapon) {
         return "WEAPON LOCKED - COMPLETE ITS REWARD MISSION";
     if (!compatible(weapon, mount)) return "WEAPON DOES NOT FIT THIS MOUNT";
     if (weapon == 0) return nullptr;
-    if (mount == 4 || mount == 5) {
-        const Weapon otherHip = menu.loadout[static_cast<std::size_t>(9 - mount)];
-        if (otherHip == kAutoGrenade) return "REMOVE AUTO GRENADE LAUNCHER - BOTH HIPS REQUIRED";
-        if (weapon == kAutoGrenade && otherHip != 0) return "FREE BOTH HIPS FOR AUTO GRENADE LAUNCHER";
+    if (mount == kLeftHip || mount == kRightHip) {
+        const Weapon beside = menu.loadout[static_cast<std::size_t>(otherHip(mount))];
+        if (beside == kAutoGrenade) return "REMOVE AUTO GRENADE LAUNCHER - BOTH HIPS REQUIRED";
+        if (weapon == kAutoGrenade && beside != 0) return "FREE BOTH HIPS FOR AUTO GRENADE LAUNCHER";
     }
     const auto onOtherMounts = std::count(menu.loadout.begin(), menu.loadout.end(), weapon) -
                                (menu.loadout[static_cast<std::size_t>(mount)] == weapon ? 1 : 0);
@@ -39,9 +38,9 @@ bool Frontend::equip(int mount, bool remove) {
         return false;
     }
     // The auto grenade launcher spans both hips, so taking one hip off clears the pair.
-    if (weapon == 0 && (mount == 4 || mount == 5)) {
-        Weapon& otherHip = loadout[static_cast<std::size_t>(9 - mount)];
-        if (otherHip == kAutoGrenade) otherHip = 0;
+    if (weapon == 0 && (mount == kLeftHip || mount == kRightHip)) {
+        Weapon& beside = loadout[static_cast<std::size_t>(otherHip(mount))];
+        if (beside == kAutoGrenade) beside = 0;
     }
     loadout[static_cast<std::size_t>(mount)] = weapon;
     loadoutMessage = std::string(kMountNames[static_cast<std::size_t>(mount)]) + ": " + weaponInfo(weapon, 0).shortName;

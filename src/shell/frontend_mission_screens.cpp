@@ -7,10 +7,6 @@
 namespace bastion {
 namespace {
 
-constexpr Weapon kAutoGrenade = 12;
-constexpr int kLeftHip = 4;
-constexpr int kRightHip = 5;
-
 void backFromMissionScreen(Frontend& menu) {
     switch (menu.screen) {
     case Frontend::kMissionSelection:
