@@ -21,11 +21,10 @@ struct MenuPress {
 
 inline constexpr float kStickThreshold = 0.55f;
 
-inline constexpr Weapon kAutoGrenade = 12;  // takes both hips
 inline constexpr int kLeftHip = 4;
 inline constexpr int kRightHip = 5;
 
-// The hip beside `hip`.
+// The hip beside `hip`; the auto grenade launcher takes both.
 constexpr int otherHip(int hip) { return kLeftHip + kRightHip - hip; }
 
 // A push that is mostly sideways.
