@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/progression.h"
+#include "shell/shared/progression.h"
 #include "shell/skirmish_settings.h"
 #include "world/input.h"
 #include "world/pilot.h"
@@ -77,9 +77,6 @@ struct Frontend {
     void connectionLost();
     bool missionAvailable(int mission) const;
 
-    // The campaign's mission count: the length of its reward list.
-    int missionCount() const;
-
     Progression progression;
     int campaignRow = 0;
     int menuMode = 1;  // 1 new campaign, 2 load the save, 3 host a lobby
@@ -118,7 +115,7 @@ struct Frontend {
     int loadoutCursor = 1;
     float carouselAngle = 0.0f;
     float menuClock = 0.0f;
-    std::array<Weapon, kMountCount> loadout = {0, 1, 0, 0, 0, 0};
+    Loadout loadout = {0, 1, 0, 0, 0, 0};
     std::string loadoutMessage = kLoadoutPrompt;
     bool fireLatches[6] = {false, false, false, false, false, false};
     bool stickLatch = false;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 
 #include "shell/frontend.h"
@@ -22,9 +23,9 @@ const char* equipRefusal(const Frontend& menu, int mount, Weapon weapon) {
         if (otherHip == kAutoGrenade) return "REMOVE AUTO GRENADE LAUNCHER - BOTH HIPS REQUIRED";
         if (weapon == kAutoGrenade && otherHip != 0) return "FREE BOTH HIPS FOR AUTO GRENADE LAUNCHER";
     }
-    Loadout others = menu.loadout;
-    others[static_cast<std::size_t>(mount)] = 0;
-    if (mountedCopies(others, weapon) >= copyLimit(weapon)) return "ALL AVAILABLE COPIES OF THIS WEAPON ARE MOUNTED";
+    const auto onOtherMounts = std::count(menu.loadout.begin(), menu.loadout.end(), weapon) -
+                               (menu.loadout[static_cast<std::size_t>(mount)] == weapon ? 1 : 0);
+    if (onOtherMounts >= copyLimit(weapon)) return "ALL AVAILABLE COPIES OF THIS WEAPON ARE MOUNTED";
     return nullptr;
 }
 

@@ -27,19 +27,15 @@ void leaveSkirmish(Frontend& menu) {
 void activateTitle(Frontend& menu) {
     leaveSkirmish(menu);
     switch (menu.cursorRow) {
-    case 0:
-        menu.menuMode = 1;
+    case 0:  // single player
+    case 2:  // load
+        menu.menuMode = menu.cursorRow == 0 ? 1 : 2;
         menu.screen = Frontend::kCampaignChoice;
         menu.cursorRow = menu.campaignRow;
         break;
     case 1:
         menu.screen = Frontend::kCoopMenu;
         menu.cursorRow = 0;
-        break;
-    case 2:
-        menu.menuMode = 2;
-        menu.screen = Frontend::kCampaignChoice;
-        menu.cursorRow = menu.campaignRow;
         break;
     case 3:
         menu.request = Frontend::kQuit;

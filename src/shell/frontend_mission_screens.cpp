@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "shell/frontend.h"
@@ -45,15 +46,15 @@ int listStep(const MenuPress& press) {
 // Why the menu loadout may not deploy, or nullptr when it may.
 const char* deployRefusal(const Frontend& menu) {
     if (!menu.missionAvailable(menu.missionCursor)) return "MISSION LOCKED";
-    const auto& hips = menu.loadout;
-    if ((hips[kLeftHip] == kAutoGrenade && hips[kRightHip] != 0) ||
-        (hips[kRightHip] == kAutoGrenade && hips[kLeftHip] != 0))
+    const Loadout& mounts = menu.loadout;
+    if ((mounts[kLeftHip] == kAutoGrenade && mounts[kRightHip] != 0) ||
+        (mounts[kRightHip] == kAutoGrenade && mounts[kLeftHip] != 0))
         return "AUTO GRENADE LAUNCHER REQUIRES BOTH HIPS";
     for (int mount = 0; mount < kMountCount; ++mount) {
-        const Weapon weapon = menu.loadout[static_cast<std::size_t>(mount)];
+        const Weapon weapon = mounts[static_cast<std::size_t>(mount)];
         if (weapon >= kWeaponCount ||
             (!menu.skirmish && !menu.sandbox && !menu.progression.weaponAvailable(weapon)) ||
-            !compatible(weapon, mount) || mountedCopies(menu.loadout, weapon) > copyLimit(weapon))
+            !compatible(weapon, mount) || std::count(mounts.begin(), mounts.end(), weapon) > copyLimit(weapon))
             return "REMOVE LOCKED OR INVALID EQUIPMENT";
     }
     return nullptr;
@@ -84,7 +85,7 @@ bool updateMissionScreens(Frontend& menu, const MenuPress& press) {
     }
     if (press.stickPush) {
         if (menu.screen == Frontend::kMissionSelection) {
-            menu.missionCursor = wrap(menu.missionCursor + listStep(press), menu.missionCount());
+            menu.missionCursor = wrap(menu.missionCursor + listStep(press), menu.progression.rules.missionCount());
         } else if (menu.screen == Frontend::kLoadout) {
             // The first campaign arms only the weapons 0..8.
             const int weapons = menu.campaignRow != 0 || menu.skirmish || menu.sandbox ? 13 : 9;

@@ -4,11 +4,9 @@
 
 namespace bastion {
 
-int Frontend::missionCount() const { return static_cast<int>(progression.rules.missionRewards.size()); }
-
 bool Frontend::missionAvailable(int mission) const {
     if (skirmish) return true;
-    if (mission < 0 || mission >= missionCount()) return false;
+    if (mission < 0 || mission >= progression.rules.missionCount()) return false;
     return sandbox || progression.missionAvailable(mission);
 }
 
@@ -18,7 +16,7 @@ void Frontend::acceptResult() {
         cursorRow = 9;
     } else {
         if (sandbox) {
-            const int n = missionCount();
+            const int n = progression.rules.missionCount();
             missionCursor = n > 0 ? (missionCursor + 1) % n : 0;
         } else {
             missionCursor = progression.nextMission();
@@ -38,7 +36,7 @@ bool Frontend::recordResult(const World& world) {
     const int mission = world.missionIndex;
     if (!progression.complete(mission)) return false;
 
-    const int n = missionCount();
+    const int n = progression.rules.missionCount();
     const u32 everyMission = n >= 32 ? ~0u : (1u << n) - 1u;
     const int reward = progression.rules.missionRewards[static_cast<std::size_t>(mission)];
     if (progression.completed == everyMission)

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <ostream>
 
 #include <gtest/gtest.h>
 
@@ -72,6 +73,8 @@ struct Transition {
     int nextRow;
     F::Request request;
 };
+
+void PrintTo(const Transition& t, std::ostream* out) { *out << t.name; }
 
 class ScreenTransitions : public ::testing::TestWithParam<Transition> {};
 

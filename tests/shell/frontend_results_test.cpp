@@ -87,7 +87,9 @@ TEST(FrontendHandleFailure, EndsALostSinglePlayerMission) {
         script.menu.ready = script.menu.spectating = script.menu.missionSelected = true;
         EXPECT_TRUE(script.menu.handleFailure(lost, held));
         EXPECT_EQ(script.menu.screen, skirmish ? F::kSkirmishSetup : F::kMissionSelection);
-        if (skirmish) EXPECT_EQ(script.menu.cursorRow, 9);
+        if (skirmish) {
+            EXPECT_EQ(script.menu.cursorRow, 9);
+        }
         EXPECT_EQ(script.menu.resultLine, "MISSION FAILED");
         EXPECT_FALSE(script.menu.ready || script.menu.spectating || script.menu.missionSelected);
         // The trigger and select still held from play do not act on the menu.
@@ -151,7 +153,9 @@ TEST(FrontendDebrief, OpensLatchedAndAcceptMovesOn) {
         EXPECT_EQ(f.screen, c.screen);
         EXPECT_EQ(f.missionCursor, c.missionCursor);
         EXPECT_FALSE(f.missionSelected);
-        if (c.skirmish) EXPECT_EQ(f.cursorRow, 9);
+        if (c.skirmish) {
+            EXPECT_EQ(f.cursorRow, 9);
+        }
         // The back button is still held: it must not act on the next screen.
         f.update(Input{}, 0.0f, false, true);
         EXPECT_EQ(f.screen, c.screen);
