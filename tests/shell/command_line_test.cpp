@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "failure_message.h"
 #include "shell/command_line.h"
 
 namespace bastion {
@@ -13,12 +14,7 @@ namespace {
 CommandLine parse(std::vector<std::string> args) { return parseCommandLine(args); }
 
 std::string failure(std::vector<std::string> args) {
-    try {
-        parseCommandLine(args);
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "no failure";
+    return failureMessage([&] { parseCommandLine(args); });
 }
 
 TEST(ParseSeed, AcceptsDecimalDigitsUpToTheU32Maximum) {

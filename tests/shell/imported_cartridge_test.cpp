@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "failure_message.h"
 #include "shell/imported_cartridge.h"
 #include "temp_folder.h"
 
@@ -33,12 +34,7 @@ protected:
     }
 
     std::string failure() {
-        try {
-            checkImportedCartridge(retail, kDigest);
-        } catch (const std::exception& error) {
-            return error.what();
-        }
-        return "no failure";
+        return failureMessage([&] { checkImportedCartridge(retail, kDigest); });
     }
 };
 

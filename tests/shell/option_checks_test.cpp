@@ -8,6 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "failure_message.h"
+#include "procedural/recipe_fixtures.h"
 #include "shell/option_checks.h"
 #include "temp_folder.h"
 
@@ -23,12 +25,7 @@ CommandLine checked(std::vector<std::string> args) {
 }
 
 std::string failure(std::vector<std::string> args) {
-    try {
-        checked(args);
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "no failure";
+    return failureMessage([&] { checked(args); });
 }
 
 TEST(CrossChecks, CampaignStartIsLeftAlone) {
@@ -169,6 +166,20 @@ TEST_F(ProceduralLayoutCheck, MissingFolderOrOversizedFileFails) {
 TEST_F(ProceduralLayoutCheck, ContentsMustBeAValidRecipe) {
     EXPECT_EQ(failure(write("array.json", "[1, 2]")).rfind("Invalid procedural recipe: ", 0), 0u);
     EXPECT_THROW(checked({"--procedural-layout", write("broken.json", "{").string()}), nlohmann::json::parse_error);
+}
+
+TEST_F(ProceduralLayoutCheck, ValidLayoutAtTheSizeLimitStartsItsSeededPrototype) {
+    std::string text = fixtures::smallRecipeV2().dump();
+    text.resize(kProceduralLayoutLimit, ' ');
+    const std::filesystem::path layout = write("layout.json", text);
+    const CommandLine options = checked({"--procedural-layout", layout.string()});
+    EXPECT_TRUE(options.prototype);
+    EXPECT_EQ(options.prototypeSeed, 7u);
+    EXPECT_TRUE(options.sandbox);
+    EXPECT_EQ(options.screen, 11);
+    EXPECT_EQ(options.statusLine, "SEED 7 / DESTROY ALL MARKED ENEMIES");
+    EXPECT_EQ(failure(layout, {"--join", "ABCDEF"}),
+              "Mission prototype cannot combine with skirmish, fixture, co-op, mission selection or preview options");
 }
 
 TEST_F(ProceduralLayoutCheck, PrototypeSeedConflictComesFirst) {
