@@ -6,6 +6,21 @@ namespace bastion {
 
 float length(Vec3 v) { return std::sqrt(dot(v, v)); }
 
+bool isFinite(Vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+Vec3 normalize(Vec3 v) {
+    const float size = length(v);
+    if (!(size > 1e-5f) || !std::isfinite(size)) return {0.0f, 0.0f, -1.0f};
+    return {v.x / size, v.y / size, v.z / size};
+}
+
+float wrap(float x) { return std::remainder(x, 6.28318530717958647692f); }
+
+Quaternion operator*(const Quaternion& q, const Quaternion& r) {
+    return {q.w * r.x + q.x * r.w + q.y * r.z - q.z * r.y, q.w * r.y - q.x * r.z + q.y * r.w + q.z * r.x,
+            q.w * r.z + q.x * r.y - q.y * r.x + q.z * r.w, q.w * r.w - q.x * r.x - q.y * r.y - q.z * r.z};
+}
+
 Vec3 rotate(Quaternion q, Vec3 v) {
     const Vec3 u{q.x, q.y, q.z};
     const Vec3 t = cross(u, v) + q.w * v;

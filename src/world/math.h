@@ -35,6 +35,16 @@ inline Vec3 cross(Vec3 a, Vec3 b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 float length(Vec3 v);
+bool isFinite(Vec3 v);
+
+// v scaled to unit length; (0, 0, -1) when v is too short or not finite.
+Vec3 normalize(Vec3 v);
+
+// The angle x brought into [-pi, pi] (IEEE remainder by 2 pi).
+float wrap(float x);
+
+// The rotation r followed by q.
+Quaternion operator*(const Quaternion& q, const Quaternion& r);
 
 // v rotated by the unit quaternion q (q is not normalised here).
 Vec3 rotate(Quaternion q, Vec3 v);

@@ -48,6 +48,9 @@ struct Gesture {
     bool valid = false;
     bool armed = true;
     float cooldown = 0.0f;
+
+    // Feeds one hand sample; true when it completes a punch.
+    bool sample(Vec3 position, bool handValid, float dt);
 };
 
 enum PilotStatus : int {
@@ -93,5 +96,8 @@ struct Pilot {
     int homing_target = -1;
     Vec3 ping_position;
 };
+
+// The pilot's eye, the origin of its aim and of its sound listener.
+inline Vec3 eyePosition(const Pilot& pilot) { return pilot.position + Vec3{0.0f, 12.0f, 0.0f}; }
 
 }  // namespace bastion

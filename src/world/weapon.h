@@ -7,6 +7,23 @@ namespace bastion {
 // Weapon id 0..12; 0 is no weapon. Ids of 13 and above read as 0.
 using Weapon = u32;
 
+// Weapon ids the simulation refers to by name.
+enum WeaponId : Weapon {
+    kEmptyHand = 0,
+    kRifle = 1,
+    kRocketLauncher = 2,
+    kCutter = 3,
+    kGatling = 4,
+    kGrenadeRack = 5,
+    kRail = 6,
+    kShield = 7,
+    kCruiseMissile = 8,
+    kShotgun = 9,
+    kHomingMissiles = 10,
+    kHeavyMG = 11,
+    kAutoGrenade = 12,
+};
+
 inline constexpr int kMountCount = 6;
 inline constexpr u32 kWeaponCount = 13;
 
