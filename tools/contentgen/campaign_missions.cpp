@@ -1,0 +1,237 @@
+#include "contentgen/campaign_missions.h"
+
+#include <cmath>
+#include <map>
+#include <vector>
+
+#include "contentgen/gameplay_models.h"
+#include "contentgen/mission_sketch.h"
+#include "contentgen/palette.h"
+
+namespace bastion::contentgen {
+namespace {
+
+constexpr std::uint32_t kCountDown0 = 0x80020000u;  // counter 0 counts down
+constexpr std::uint32_t kCountDown1 = 0x80020001u;  // counter 1 counts down
+constexpr std::uint32_t kSetFlag0 = 0x80010000u;    // raises mission flag 0
+constexpr int kNoPickup = 255;
+constexpr int kGeneratorType = 4;
+
+// Behaviour bits of unit parameter records.
+constexpr std::uint32_t kRouteBit = 1u << 0;
+constexpr std::uint32_t kCarriesBit = 1u << 1;
+constexpr std::uint32_t kHeavyBit = 1u << 6;
+
+// The unit types of each mission, in spawn order. A 4 is a generator that
+// releases copies of the unit listed just before it.
+const std::vector<std::vector<int>> kSB1Units = {
+    {0, 2}, {9, 3, 4}, {0, 5}, {1, 6}, {3}, {0, 0, 4}, {8, 7}, {9, 10},
+    {11, 12, 13}, {1, 1, 14}, {15, 16}, {17, 18}, {19, 20}, {8, 21}, {9, 22}, {3, 0, 2},
+};
+const std::vector<std::vector<int>> kSB2Units = {
+    {0, 2, 4}, {1, 5}, {3, 6}, {7, 8}, {8, 9}, {10, 11}, {0, 13, 12}, {13, 14}, {15, 16, 8}, {17, 18},
+    {19, 20}, {21, 22}, {0, 1}, {2, 5, 4}, {9, 22}, {0, 17, 12}, {3, 5}, {6, 7}, {8, 10, 14}, {15, 19, 22},
+};
+
+// Byte offset of the route record by unit type; SB2 gives more types a route.
+int routeOffset(int type, int campaign) {
+    static const std::map<int, int> sb1 = {{0, 14}, {1, 14}, {3, 6}, {6, 10}, {8, 18}};
+    static const std::map<int, int> sb2 = {{0, 14}, {1, 14}, {3, 6},  {6, 10},  {8, 18},  {9, 34},
+                                           {12, 26}, {14, 14}, {15, 10}, {17, 6}, {18, 6}, {22, 14}};
+    const std::map<int, int>& table = campaign == 1 ? sb2 : sb1;
+    const auto found = table.find(type);
+    return found == table.end() ? -1 : found->second;
+}
+
+bool flies(int type) { return type == 1 || type == 7 || type == 12 || type == 17 || type == 18 || type == 20; }
+
+std::vector<std::array<double, 2>> patrol(GroundPoint centre, double radius) {
+    return {{centre.x - radius, centre.z - radius},
+            {centre.x + radius, centre.z - radius},
+            {centre.x + radius, centre.z + radius},
+            {centre.x - radius, centre.z + radius}};
+}
+
+GroundPoint unitPlace(int slot) {
+    const double angle = 0.9 * slot + 0.4;
+    const double distance = 110 + 25 * (slot % 3);
+    return {distance * std::sin(angle), -distance * std::cos(angle)};
+}
+
+class MissionBuilder {
+public:
+    MissionBuilder(int campaign, int index) : campaign_(campaign), index_(index) {}
+
+    nlohmann::json build() {
+        settings();
+        ground();
+        objects();
+        units();
+        return sketch_.json();
+    }
+
+private:
+    bool night() const { return index_ % 4 == 3; }
+
+    void settings() {
+        nlohmann::json& m = sketch_.json();
+        m["night"] = night();
+        m["difficulty"] = {{"multipliers", {0, 10, 15, 0}},
+                           {"projectile", {40, 60}},
+                           {"impact", {20, 30}},
+                           {"health", {300 + 20 * index_, 200}}};
+        m["spawn"] = filePosition({0, 20});
+        m["yaw"] = 0;
+        m["horizon"] = 180 + 10 * (index_ % 5);
+        m["ground"] = night() ? std::array<int, 3>{20, 30, 28} : std::array<int, 3>{70, 96, 60 + 3 * index_};
+        m["sky"] = night() ? std::array<int, 3>{8, 12, 30} : std::array<int, 3>{110 + 4 * index_, 150, 200};
+        m["light"] = {40 - 7 * index_, 100, -60 + 5 * index_};
+        // Object type 1 (the supply depot) is repainted in this campaign.
+        m["replacements"] = {{1, material(kOlive), material(kForest)}, {1, material(kForest), material(kAmber)}};
+        m["mech_profile"] = {600, 150, 2, 3};
+        if (index_ % 4 == 0 || (campaign_ == 0 && index_ == 5))
+            m["objective_regions"] = {{-40.0, -160.0, 40.0, -80.0}};
+    }
+
+    void ground() {
+        sketch_.terrain({{-400, -400}, {-400, 400}, {400, 400}, {400, -400}}, {60, 90, 55});
+        sketch_.terrain({{-6, 60}, {6, 60}, {6, -300}, {-6, -300}}, {90, 85, 75});
+        std::vector<GroundPoint> pad;
+        for (int i = 0; i < 5; ++i) {
+            const double angle = 2 * 3.14159265358979323846 * i / 5;
+            pad.push_back({60 + 15 * std::cos(angle), -60 - 15 * std::sin(angle)});
+        }
+        sketch_.terrain(pad, {120, 120, 110});
+        sketch_.terrain({{-120, -40}, {-90, -80}, {-150, -90}}, {50, 70, 90});
+    }
+
+    // What the mission's goal objects are and how their loss counts.
+    struct Goal {
+        int type;
+        int tag;
+        std::uint32_t action;
+        int count;
+    };
+
+    Goal goal() const {
+        const int type = (index_ * 5 + 1) % kObjectTypeCount;
+        if (campaign_ == 1) return {type, 32, kCountDown0, 2};
+        switch (index_) {
+        case 2: return {2, 32, kCountDown0, 2};         // bridge piers, counted by the preset
+        case 3: return {type, 22, 0, 2};                // each drops a kind-22 pickup to collect
+        case 10: return {10, kNoPickup, 0, 3};          // counted inside the factory zone
+        case 12: return {type, 40, 0, 3};               // tags below 128 count into counter 1
+        case 15: return {type, 33, kCountDown1, 2};     // counter 1 by tag 33
+        default: return {type, 32, kCountDown0, 2};
+        }
+    }
+
+    void objects() {
+        if (campaign_ == 0 && (index_ == 5 || index_ == 11))
+            sketch_.object(index_ == 5 ? 5 : 11, {0, -40}, 0, kNoPickup, kSetFlag0, 1);  // to defend
+        if (campaign_ == 0 && index_ == 15) sketch_.object(14, {0, -150}, 512, kNoPickup, kCountDown0, 2);
+        const Goal g = goal();
+        const bool zone = campaign_ == 0 && index_ == 10;
+        for (int i = 0; i < g.count; ++i) {
+            // Mission 10's zone spans x 14..290 and z -71..102.
+            const GroundPoint at = zone ? GroundPoint{40.0 + 60 * i, 20} : GroundPoint{-40.0 + 40 * i, -100.0 - 10 * i};
+            sketch_.object(g.type, at, 256 * i, g.tag, g.action, i == 0 ? 3 : 0);
+        }
+        // Supplies: pickups of kinds 7 and 8 raise the supplies flag.
+        sketch_.object(1, {70, -40}, 0, 7, 0);
+        sketch_.object(15, {78, -44}, 128, 8, 0);
+        sketch_.object(6, {-60, 10}, 0, kNoPickup, 0);
+        sketch_.object(18, {-30, -200}, 0, kNoPickup, 0);
+        sketch_.object(22, {10, 30}, 0, kNoPickup, 0);
+        sketch_.object(index_ % kObjectTypeCount, {150, -150}, 700, kNoPickup, 0);
+    }
+
+    ParameterBytes parametersFor(int type, GroundPoint at, int occurrence, std::uint32_t behaviour = 0) {
+        ParameterBytes bytes;
+        const int offset = routeOffset(type, campaign_);
+        switch (type) {
+        case 0:
+            bytes.word(2, 3);
+            if (occurrence == 1 || (campaign_ == 0 && index_ == 15)) behaviour |= kHeavyBit;
+            break;
+        case 1: bytes.word(3, 4).word(4, occurrence == 1 ? 2 : 1); break;
+        case 2: case 5:
+            // Gun models: bit 0 clear is gun-0, else gun-1 to gun-3 by word 2.
+            if ((index_ + occurrence) % 2 == 1) behaviour |= kRouteBit;
+            bytes.word(2, static_cast<std::uint32_t>(index_ % 3));
+            break;
+        case 6: bytes.word(1, index_ % 2 ? 1 : 0); break;
+        case 7: bytes.word(3, 2); break;
+        case 8:
+            // A tractor hitched to trailers of variants 1, 2 and 3.
+            bytes.word(0, 420).word(2, 1).word(3, 2).word(4, static_cast<std::uint32_t>(1 + index_ % 3)).word(5, 0);
+            break;
+        case 9: bytes.word(3, 6).word(4, 350); break;
+        case 10: bytes.word(2, 2); break;
+        case 12:
+            // Drops copies of the mission's first two units.
+            bytes.word(0, 0).word(1, 1).word(2, 1).word(3, 2).word(4, 512).word(5, 2).word(6, 1).word(7, 2).word(10, 1);
+            break;
+        default: bytes.word(0, static_cast<std::uint32_t>(type)); break;
+        }
+        if (offset >= 0) {
+            behaviour |= kRouteBit;
+            bytes.route(static_cast<std::size_t>(offset), patrol(at, flies(type) ? 60 : 20));
+        }
+        bytes.behaviour(behaviour);
+        return bytes;
+    }
+
+    void units() {
+        const std::vector<int>& types = (campaign_ == 1 ? kSB2Units : kSB1Units)[static_cast<std::size_t>(index_)];
+        std::map<int, int> occurrences;
+        int lastUnit = -1;
+        for (std::size_t slot = 0; slot < types.size(); ++slot) {
+            const int type = types[slot];
+            const GroundPoint at = unitPlace(static_cast<int>(slot) + index_);
+            if (type == kGeneratorType) {
+                ParameterBytes bytes;
+                bytes.word(0, campaign_ == 0 && index_ == 5 ? 17 : 6).word(1, 4 * 256).word(2, 4);
+                bytes.word(3, static_cast<std::uint32_t>(lastUnit)).word(4, 3 * 256).word(5, 2);
+                sketch_.generator(at, bytes);
+                continue;
+            }
+            const int occurrence = occurrences[type]++;
+            if (type == 9) lastUnit = shipWithGun(at, occurrence);
+            else lastUnit = sketch_.unit(type, at, fileYaw(0.3 * static_cast<double>(slot)), parametersFor(type, at, occurrence));
+            if (type == 20 && campaign_ == 1)
+                sketch_.json()["spawns"][static_cast<std::size_t>(lastUnit)]["destination"] = filePosition({0, -260});
+        }
+    }
+
+    // A patrol ship carrying a gun turret that rides along on its deck.
+    int shipWithGun(GroundPoint at, int occurrence) {
+        const int gun = sketch_.unit(2, {at.x, at.z + 4}, 0, ParameterBytes().word(2, 1).behaviour(kRouteBit));
+        ParameterBytes ship = parametersFor(9, at, occurrence, kCarriesBit);
+        ship.word(2, static_cast<std::uint32_t>(gun));
+        return sketch_.unit(9, at, fileYaw(1.2), ship);
+    }
+
+    int campaign_;
+    int index_;
+    MissionSketch sketch_;
+};
+
+}  // namespace
+
+nlohmann::json campaignMission(int campaign, int index) { return MissionBuilder(campaign, index).build(); }
+
+nlohmann::json missionsDocument(int campaign) {
+    nlohmann::json missions = nlohmann::json::array();
+    const int count = campaign == 1 ? kSB2Missions : kSB1Missions;
+    for (int index = 0; index < count; ++index) missions.push_back(campaignMission(campaign, index));
+    return {{"schema", 1},
+            {"missions", missions},
+            {"objects", objectCatalogue()},
+            {"dynamic_models", dynamicModels()},
+            {"variants", variantModels()},
+            {"cry_table", colourTable()},
+            {"texture_uv", textureCoordinates()}};
+}
+
+}  // namespace bastion::contentgen

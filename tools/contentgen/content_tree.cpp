@@ -1,0 +1,25 @@
+#include "contentgen/content_tree.h"
+
+#include "contentgen/campaign_missions.h"
+#include "contentgen/decoration_models.h"
+#include "contentgen/gameplay_models.h"
+#include "contentgen/json_file.h"
+
+namespace bastion::contentgen {
+
+void writeContentTree(const std::filesystem::path& root) {
+    const nlohmann::json sb1 = missionsDocument(0);
+    writeJsonFile(root / "gameplay/missions.json", sb1);
+    writeGameplayModels(root / "gameplay");
+
+    writeJsonFile(root / "sb2/gameplay/missions.json", missionsDocument(1));
+    writeGameplayModels(root / "sb2/gameplay");
+    // The SB2 cartridge carries the SB1 missions too; its copy takes their
+    // place when the shared folder is preferred, its models falling back to
+    // the SB1 gameplay folder.
+    writeJsonFile(root / "sb2/shared/gameplay/missions.json", sb1);
+
+    writeDecorationModels(root / "models");
+}
+
+}  // namespace bastion::contentgen

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <filesystem>
+
+namespace bastion::contentgen {
+
+// Writes the whole demo content tree under `root`, in the layout of a retail
+// asset folder: the SB1 and SB2 mission documents with their model files,
+// the shared SB2 copy of the SB1 missions and the models folder.
+void writeContentTree(const std::filesystem::path& root);
+
+}  // namespace bastion::contentgen
