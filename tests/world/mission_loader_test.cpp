@@ -61,6 +61,13 @@ void exercise(World& world) {
     for (std::size_t i = 0; i < world.targets.size(); i += 3) world.explode(world.targets[i].position, 6.0f, 500.0f, false);
     for (int k = 0; k < 10; ++k) world.stepProjectiles(0.05f);
     world.strike(world.pilot.position, {0.0f, 0.0f, -1.0f}, 0, 10.0f, true);
+    Input input;
+    input.axes[1] = 1.0f;
+    for (bool& fire : input.fire) fire = true;
+    for (int k = 0; k < 40; ++k) {
+        input.fire[k % 6] = k % 2 == 0;
+        world.step(input, 0.05f, true);
+    }
 }
 
 TEST(MissionLoader, EveryDemoMissionLoadsWithItsObjectiveAndCounters) {

@@ -24,13 +24,24 @@ constexpr float kPi = 3.14159265358979323846f;
 
 // Loads `mission` of `campaign` after `edit` has rewritten it in a private
 // copy of the demo content.
+// One copy of the demo content per test program; each load restores it.
+const testing_support::EditableContent& content() {
+    static const testing_support::EditableContent copy;
+    return copy;
+}
+
+const json& demoDocument(int campaign) {
+    static const json documents[2] = {content().missions(0), content().missions(1)};
+    return documents[campaign];
+}
+
 World loadEdited(int campaign, int mission, const std::function<void(json& mission)>& edit) {
-    const testing_support::EditableContent content;
-    json document = content.missions(campaign);
+    json document = demoDocument(campaign);
     edit(document["missions"][mission]);
-    content.writeMissions(campaign, document);
+    content().writeMissions(campaign, document);
     World world;
-    world.loadMission(content.root(), mission, campaign, false);
+    world.loadMission(content().root(), mission, campaign, false);
+    content().writeMissions(campaign, demoDocument(campaign));
     return world;
 }
 
@@ -186,14 +197,13 @@ TEST(MissionStructures, UnitsTakeHealthModelSpeedAndRouteFromTheirType) {
         EXPECT_EQ(unit.mesh->empty(), std::string(c.model).empty());
         // The named model, built as the loader builds it.
         if (!std::string(c.model).empty()) {
-            const testing_support::EditableContent content;
-            const json document = content.missions(c.campaign);
+            const json& document = demoDocument(c.campaign);
             const json& mission = document["missions"][0];
             const std::string name = document["variants"].contains(c.model)
                                          ? document["variants"][c.model].get<std::string>()
                                          : document["dynamic_models"][c.model].get<std::string>();
-            ModelMeshContext context{{}, world, false, sharedGameplayFolder(content.root()),
-                                     campaignFolder(content.root(), c.campaign), mission,
+            ModelMeshContext context{{}, world, false, sharedGameplayFolder(content().root()),
+                                     campaignFolder(content().root(), c.campaign), mission,
                                      decodeLight(mission["light"]), document};
             const SharedMesh expected = buildModelMesh(context, name, unit.homeYaw, -1);
             ASSERT_EQ(unit.mesh->size(), expected->size()) << name;
