@@ -2,11 +2,10 @@
 #include <array>
 
 #include "shell/frontend.h"
+#include "shell/menu_press.h"
 
 namespace bastion {
 namespace {
-
-constexpr Weapon kAutoGrenade = 12;
 
 constexpr std::array<const char*, kMountCount> kMountNames = {
     "LEFT HAND", "RIGHT HAND", "LEFT SHOULDER", "RIGHT SHOULDER", "LEFT HIP", "RIGHT HIP",
@@ -17,11 +16,11 @@ const char* equipRefusal(const Frontend& menu, int mount, Weapon weapon) {
     if (weapon >= kWeaponCount || (!menu.skirmish && !menu.sandbox && !menu.progression.weaponAvailable(weapon)))
         return "WEAPON LOCKED - COMPLETE ITS REWARD MISSION";
     if (!compatible(weapon, mount)) return "WEAPON DOES NOT FIT THIS MOUNT";
-    if (weapon == 0) return nullptr;
-    if (mount == 4 || mount == 5) {
-        const Weapon otherHip = menu.loadout[static_cast<std::size_t>(9 - mount)];
-        if (otherHip == kAutoGrenade) return "REMOVE AUTO GRENADE LAUNCHER - BOTH HIPS REQUIRED";
-        if (weapon == kAutoGrenade && otherHip != 0) return "FREE BOTH HIPS FOR AUTO GRENADE LAUNCHER";
+    if (weapon == kEmptyHand) return nullptr;
+    if (mount == kLeftHip || mount == kRightHip) {
+        const Weapon beside = menu.loadout[static_cast<std::size_t>(otherHip(mount))];
+        if (beside == kAutoGrenade) return "REMOVE AUTO GRENADE LAUNCHER - BOTH HIPS REQUIRED";
+        if (weapon == kAutoGrenade && beside != kEmptyHand) return "FREE BOTH HIPS FOR AUTO GRENADE LAUNCHER";
     }
     const auto onOtherMounts = std::count(menu.loadout.begin(), menu.loadout.end(), weapon) -
                                (menu.loadout[static_cast<std::size_t>(mount)] == weapon ? 1 : 0);
@@ -33,15 +32,15 @@ const char* equipRefusal(const Frontend& menu, int mount, Weapon weapon) {
 
 bool Frontend::equip(int mount, bool remove) {
     // A negative cursor converts to a huge id and is refused as locked.
-    const Weapon weapon = remove ? 0 : static_cast<Weapon>(loadoutCursor);
+    const Weapon weapon = remove ? kEmptyHand : static_cast<Weapon>(loadoutCursor);
     if (const char* refusal = equipRefusal(*this, mount, weapon)) {
         loadoutMessage = refusal;
         return false;
     }
     // The auto grenade launcher spans both hips, so taking one hip off clears the pair.
-    if (weapon == 0 && (mount == 4 || mount == 5)) {
-        Weapon& otherHip = loadout[static_cast<std::size_t>(9 - mount)];
-        if (otherHip == kAutoGrenade) otherHip = 0;
+    if (weapon == kEmptyHand && (mount == kLeftHip || mount == kRightHip)) {
+        Weapon& beside = loadout[static_cast<std::size_t>(otherHip(mount))];
+        if (beside == kAutoGrenade) beside = kEmptyHand;
     }
     loadout[static_cast<std::size_t>(mount)] = weapon;
     loadoutMessage = std::string(kMountNames[static_cast<std::size_t>(mount)]) + ": " + weaponInfo(weapon, 0).shortName;

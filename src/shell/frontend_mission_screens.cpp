@@ -7,10 +7,6 @@
 namespace bastion {
 namespace {
 
-constexpr Weapon kAutoGrenade = 12;
-constexpr int kLeftHip = 4;
-constexpr int kRightHip = 5;
-
 void backFromMissionScreen(Frontend& menu) {
     switch (menu.screen) {
     case Frontend::kMissionSelection:
@@ -47,8 +43,8 @@ int listStep(const MenuPress& press) {
 const char* deployRefusal(const Frontend& menu) {
     if (!menu.missionAvailable(menu.missionCursor)) return "MISSION LOCKED";
     const Loadout& mounts = menu.loadout;
-    if ((mounts[kLeftHip] == kAutoGrenade && mounts[kRightHip] != 0) ||
-        (mounts[kRightHip] == kAutoGrenade && mounts[kLeftHip] != 0))
+    if ((mounts[kLeftHip] == kAutoGrenade && mounts[kRightHip] != kEmptyHand) ||
+        (mounts[kRightHip] == kAutoGrenade && mounts[kLeftHip] != kEmptyHand))
         return "AUTO GRENADE LAUNCHER REQUIRES BOTH HIPS";
     for (int mount = 0; mount < kMountCount; ++mount) {
         const Weapon weapon = mounts[static_cast<std::size_t>(mount)];

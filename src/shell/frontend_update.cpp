@@ -14,7 +14,9 @@ bool Frontend::update(const Input& input, float dt, bool select, bool back) {
     dt = std::min(dt, 0.1f);
 
     menuClock += dt;
-    const float shortest = std::remainder(carouselTarget(missionCursor) - carouselAngle, 2.0f * std::numbers::pi_v<float>);
+    // The IEEE remainder turns the carousel the shorter way round.
+    const float shortest =
+        std::remainder(carouselTarget(missionCursor) - carouselAngle, 2.0f * std::numbers::pi_v<float>);
     carouselAngle += std::min(10.0f * dt, 1.0f) * shortest;
 
     MenuPress press;

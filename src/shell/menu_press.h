@@ -1,5 +1,7 @@
 #pragma once
 
+#include "world/weapon.h"
+
 namespace bastion {
 
 struct Frontend;
@@ -18,6 +20,12 @@ struct MenuPress {
 };
 
 inline constexpr float kStickThreshold = 0.55f;
+
+inline constexpr int kLeftHip = 4;
+inline constexpr int kRightHip = 5;
+
+// The hip beside `hip`; the auto grenade launcher takes both.
+constexpr int otherHip(int hip) { return kLeftHip + kRightHip - hip; }
 
 // A push that is mostly sideways.
 bool horizontalPush(const MenuPress& press);

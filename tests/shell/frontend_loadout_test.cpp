@@ -8,8 +8,7 @@ namespace {
 using testing_menu::MenuScript;
 using F = Frontend;
 
-constexpr Weapon kEmpty = 0, kRifle = 1, kRocket = 2, kCutter = 3, kGatling = 4, kGrenade = 5, kShield = 7,
-                 kAutoGren = 12;
+constexpr Weapon kEmpty = kEmptyHand, kRocket = kRocketLauncher, kGrenade = kGrenadeRack, kAutoGren = kAutoGrenade;
 
 // A first-campaign menu on the loadout screen with every weapon open.
 struct Armoury : MenuScript {
