@@ -1,15 +1,13 @@
 #include <algorithm>
+#include <cmath>
 
 #include "world/world.h"
 
 namespace bastion {
-namespace {
-
-constexpr size_t kEffectBudget = 256;
-
-}  // namespace
 
 void World::hurt(float amount) {
+    // A NaN would leave a pilot that can never die; a negative amount would heal.
+    if (!std::isfinite(amount) || amount < 0.0f) return;
     if (pilot.status != kStatusActive) return;
     for (int mount : {2, 3}) {
         if (pilot.weapons[mount] == kShield) amount *= 0.5f;
@@ -40,21 +38,7 @@ void World::damagePilot(Pilot& other, float amount) {
 }
 
 void World::effect(WeaponEffect::Kind kind, Vec3 position, Vec3 direction, Weapon weapon, float size) {
-    // Keep the list near its budget by dropping the first spent effect; when
-    // every effect still matters the list grows instead.
-    if (effects.size() >= kEffectBudget) {
-        const auto spent = std::find_if(effects.begin(), effects.end(), [](const WeaponEffect& e) {
-            return e.damageRate <= 0.0f || e.age >= 1.0f;
-        });
-        if (spent != effects.end()) effects.erase(spent);
-    }
-    WeaponEffect added;
-    added.kind = kind;
-    added.position = position;
-    added.direction = direction;
-    added.weapon = weapon;
-    added.size = size;
-    effects.push_back(added);
+    appendEffect(effects, makeEffect(kind, position, direction, weapon, size));
 }
 
 }  // namespace bastion

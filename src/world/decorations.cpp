@@ -35,8 +35,6 @@ std::optional<std::uint32_t> fragmentNumber(const std::string& name) {
     return static_cast<std::uint32_t>(std::stoul(name.substr(prefix.size()), nullptr, 10));
 }
 
-std::int32_t wrap32(std::int64_t value) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(value)); }
-
 std::vector<WorldVertex> pickupMesh(const nlohmann::json& model, const nlohmann::json& colours,
                                     const LightVector& light, int night) {
     std::vector<WorldVertex> mesh;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "world/math.h"
 #include "world/weapon.h"
 
@@ -28,5 +30,12 @@ struct WeaponEffect {
 
 // Seconds an effect of `kind` lives.
 float effectLifetime(int kind);
+
+// A harmless effect that starts now, with the plain debris shape.
+WeaponEffect makeEffect(WeaponEffect::Kind kind, Vec3 position, Vec3 direction, Weapon weapon, float size);
+
+// Appends `effect` to a list kept near 256 entries: a full list first drops
+// its first spent entry (harmless, or past its first second), if it has one.
+void appendEffect(std::vector<WeaponEffect>& effects, const WeaponEffect& effect);
 
 }  // namespace bastion

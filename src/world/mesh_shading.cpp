@@ -10,8 +10,6 @@
 namespace bastion {
 namespace {
 
-std::int32_t wrap32(std::int64_t value) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(value)); }
-
 std::int32_t roundedKey(float value) { return static_cast<std::int32_t>(std::lround(1000.0f * value)); }
 
 }  // namespace

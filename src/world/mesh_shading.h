@@ -14,6 +14,11 @@ namespace bastion {
 
 // Pieces shared by the model mesh builder and the pickup mesh builder.
 
+// Two's-complement wrap of a wider result, as 32-bit arithmetic gives.
+inline std::int32_t wrap32(std::int64_t value) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
+}
+
 // The shade 0..255 of a light dot product `d`, with a directional scale and
 // an ambient term both halved at night (`night` 1). Faces turned away get
 // half the light. Arithmetic wraps as 32-bit integers do.

@@ -28,4 +28,11 @@ struct Projectile {
     bool intercepted = false;
 };
 
+// Hit points a rocket starts with: the homing missile is sturdier.
+float initialHull(const Projectile& rocket);
+
+// Wears `amount` off a rocket's hull (first giving it its initial hull); a
+// hull worn below zero shoots the rocket down, ending its flight.
+void wearHull(Projectile& rocket, float amount);
+
 }  // namespace bastion

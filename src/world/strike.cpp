@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "world/box.h"
 #include "world/session.h"
 #include "world/world.h"
 
@@ -10,27 +11,18 @@ constexpr float kStrikeReach = 2.5f;
 constexpr float kPilotReach = 5.5f;
 constexpr float kRocketReach = 3.5f;
 
-// Point of the target's box nearest to `point`.
-Vec3 nearestBoxPoint(const Target& target, Vec3 point) {
-    const Vec3 low = target.position - target.extent, high = target.position + target.extent;
-    // min and max rather than clamp: a corrupt negative extent must not break it.
-    return {std::max(low.x, std::min(point.x, high.x)), std::max(low.y, std::min(point.y, high.y)),
-            std::max(low.z, std::min(point.z, high.z))};
-}
-
 }  // namespace
 
 void World::strike(Vec3 point, Vec3 direction, Weapon weapon, float damage, bool sound) {
     const bool cutter = weapon == kCutter;
     // A punch of 7 does 15 to a unit, a cutter tick of 1.8 does 5.
     const float unitDamage = cutter ? damage * 25.0f / 9.0f : damage * 15.0f / 7.0f;
-    const bool shielded = campaign == 0 && missionIndex == 2;
     for (Target& target : targets) {
         if (!target.active || !(target.health > 0.0f)) continue;
         const Vec3 nearest = nearestBoxPoint(target, point);
         if (!(length(nearest - point) < kStrikeReach)) continue;
         if (cutter && sound) effect(WeaponEffect::kCutterSpark, nearest, direction, kCutter, 0.4f);
-        if (shielded && target.tag == 32) continue;
+        if (shieldedObjective(*this, target)) continue;
         if (!target.active || !(target.health > 0.0f) || target.hasDestination) continue;
         target.health -= target.unitType >= 0 ? unitDamage : damage;
         if (target.health <= 0.0f) ++kills;
@@ -43,14 +35,7 @@ void World::strike(Vec3 point, Vec3 direction, Weapon weapon, float damage, bool
     }
     for (Projectile& rocket : projectiles) {
         if (rocket.kind != kRocket || rocket.intercepted || !(length(rocket.position - point) <= kRocketReach)) continue;
-        if (rocket.hull < 0.0f) rocket.hull = rocket.weapon == kHomingMissiles ? 10.0f : 2.0f;
-        rocket.hull -= unitDamage;
-        if (rocket.hull < -1e-5f) {
-            rocket.intercepted = true;
-            rocket.life = 0.0f;
-        } else {
-            rocket.hull = std::max(rocket.hull, 0.0f);
-        }
+        wearHull(rocket, unitDamage);
     }
     if (sound) sounds.push_back({cutter ? SoundEvent::kCutter : SoundEvent::kStrike, static_cast<int>(weapon), point});
 }

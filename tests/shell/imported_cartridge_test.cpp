@@ -7,8 +7,8 @@
 #include <nlohmann/json.hpp>
 
 #include "failure_message.h"
+#include "support/temp_folder.h"
 #include "shell/imported_cartridge.h"
-#include "temp_folder.h"
 
 namespace bastion {
 namespace {
@@ -17,7 +17,8 @@ constexpr std::string_view kDigest = "a042ac18e9e36e333bc7e999d7033a22668ec5ae05
 
 class ImportedCartridgeCheck : public testing::Test {
 protected:
-    std::filesystem::path retail = freshTempFolder();
+    testing_support::TempFolder temp{"imported-cartridge"};
+    std::filesystem::path retail = temp.path();
 
     void writeManifest(const std::string& text) { std::ofstream(retail / "manifest.json") << text; }
 

@@ -10,8 +10,8 @@
 
 #include "failure_message.h"
 #include "procedural/recipe_fixtures.h"
+#include "support/temp_folder.h"
 #include "shell/option_checks.h"
-#include "temp_folder.h"
 
 namespace bastion {
 namespace {
@@ -132,7 +132,8 @@ TEST(CrossChecks, HostAndJoinTogetherPass) {
 
 class ProceduralLayoutCheck : public testing::Test {
 protected:
-    std::filesystem::path folder = freshTempFolder();
+    testing_support::TempFolder temp{"procedural-layout"};
+    std::filesystem::path folder = temp.path();
 
     std::filesystem::path write(const std::string& name, const std::string& text) {
         const std::filesystem::path path = folder / name;

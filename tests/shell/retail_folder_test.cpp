@@ -3,15 +3,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/temp_folder.h"
 #include "shell/retail_folder.h"
-#include "temp_folder.h"
 
 namespace bastion {
 namespace {
 
 class RetailFolderChoice : public testing::Test {
 protected:
-    std::filesystem::path root = freshTempFolder();
+    testing_support::TempFolder temp{"retail-folder"};
+    std::filesystem::path root = temp.path();
     std::filesystem::path program = root / "bin";
     std::filesystem::path fallback = root / "fallback";
 

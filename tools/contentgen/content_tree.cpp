@@ -5,11 +5,14 @@
 #include "contentgen/decoration_models.h"
 #include "contentgen/frontend_export.h"
 #include "contentgen/gameplay_models.h"
+#include "contentgen/import_manifest.h"
 #include "contentgen/json_file.h"
 
 namespace bastion::contentgen {
 
 void writeContentTree(const std::filesystem::path& root) {
+    writeImportManifest(root);
+    writeCartridgeImage(root);
     writeFrontendExports(root);
 
     const nlohmann::json sb1 = missionsDocument(0);

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "world/world.h"
+
+namespace bastion {
+
+// Ages every effect by dt: explosions deal their area damage for the part of
+// the step inside their first second, debris fragments fall and bounce, and
+// effects past their lifetime are removed.
+void stepEffects(World& world, float dt);
+
+}  // namespace bastion
