@@ -1,5 +1,6 @@
 #include "contentgen/content_tree.h"
 
+#include "contentgen/art_images.h"
 #include "contentgen/campaign_missions.h"
 #include "contentgen/decoration_models.h"
 #include "contentgen/frontend_export.h"
@@ -26,6 +27,7 @@ void writeContentTree(const std::filesystem::path& root) {
     writeJsonFile(root / "sb2/shared/gameplay/missions.json", sb1);
 
     writeDecorationModels(root / "models");
+    writeArt(root);
 }
 
 }  // namespace bastion::contentgen
