@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "shell/frontend.h"
 
 namespace bastion::testing_menu {
@@ -9,9 +11,12 @@ namespace bastion::testing_menu {
 struct MenuScript {
     Frontend menu;
     bool deployed = false;
+    // The shell around the menu, when a test drives one: it runs in place of
+    // the bare update and returns its deploy flag.
+    std::function<bool(const Input&, float dt, bool select, bool back)> shell;
 
     bool frame(const Input& input, bool select = false, bool back = false, float dt = 0.016f) {
-        deployed = menu.update(input, dt, select, back);
+        deployed = shell ? shell(input, dt, select, back) : menu.update(input, dt, select, back);
         return deployed;
     }
     void release() { frame(Input{}); }
