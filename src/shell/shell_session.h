@@ -23,6 +23,9 @@ using SkirmishGenerator = std::function<nlohmann::json(const SkirmishSettings&)>
 // loop. It owns none of the long-lived objects: the program entry does, and
 // hands them in by reference; the rest is loop state that lives across frames.
 struct ShellSession {
+    ShellSession(Frontend& menu, World& current, ClientConfig& settings, std::ostream& errors)
+        : frontend(menu), world(current), config(settings), err(errors) {}
+
     Frontend& frontend;
     World& world;
     ClientConfig& config;

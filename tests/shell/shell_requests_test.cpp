@@ -31,6 +31,11 @@ json saveWith(u32 completed, int selected, const char* difficulty, json loadout,
             {"loadout", std::move(loadout)}};
 }
 
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::filesystem::create_directories(path.parent_path());
+    writeFile(path, text);
+}
+
 // The shell around a scripted front end: the frame loop's request steps, with
 // a mission setup that only notes which mission it built.
 class ShellRequests : public ::testing::Test {
@@ -75,6 +80,7 @@ protected:
     // From the title: single player (row 0) or load (row 2), then the campaign.
     void chooseCampaign(int titleRow, int campaign) {
         script.open(F::kTitle, titleRow);
+        script.release();  // a select held over from play
         script.select();
         menu().cursorRow = campaign;
         script.select();
@@ -104,7 +110,7 @@ protected:
 };
 
 TEST_F(ShellRequests, NewCampaignOverwritesTheOldSaveOnDeployAndMergesAfterwards) {
-    writeFile(sb1Save(), saveWith(0xFu, 4, "hard", {3, 1, 0, 0, 5, 5}).dump());
+    writeText(sb1Save(), saveWith(0xFu, 4, "hard", {3, 1, 0, 0, 5, 5}).dump());
     menu().difficulty = 1;
     chooseCampaign(0, 0);
     EXPECT_EQ(menu().screen, F::kMissionSelection);
@@ -124,13 +130,13 @@ TEST_F(ShellRequests, NewCampaignOverwritesTheOldSaveOnDeployAndMergesAfterwards
     EXPECT_EQ(mouse, std::vector<bool>{true});
 
     // Another copy of the game completed mission 2 meanwhile: later saves merge.
-    writeFile(sb1Save(), saveWith(0x4u, 0, "normal", {0, 1, 0, 0, 0, 0}).dump());
+    writeText(sb1Save(), saveWith(0x4u, 0, "normal", {0, 1, 0, 0, 0, 0}).dump());
     winMission();
     EXPECT_EQ(savedFile(sb1Save())["completed"], 0x5u);
 }
 
 TEST_F(ShellRequests, NewCampaignOverwritesACorruptSave) {
-    writeFile(sb2Save(), "{ not a save");
+    writeText(sb2Save(), "{ not a save");
     chooseCampaign(0, 1);
     EXPECT_EQ(menu().campaignRow, 1);
     EXPECT_EQ(menu().progression.rules.campaign, 1);
@@ -140,7 +146,7 @@ TEST_F(ShellRequests, NewCampaignOverwritesACorruptSave) {
 }
 
 TEST_F(ShellRequests, LoadRestoresProgressSelectionLoadoutAndDifficulty) {
-    writeFile(sb1Save(), saveWith(0xFu, 4, "hard", {3, 1, 0, 0, 5, 5}).dump());
+    writeText(sb1Save(), saveWith(0xFu, 4, "hard", {3, 1, 0, 0, 5, 5}).dump());
     menu().skirmish = true;
     session.skirmishRecipe = json::object();
     chooseCampaign(2, 0);
@@ -160,7 +166,7 @@ TEST_F(ShellRequests, LoadRestoresProgressSelectionLoadoutAndDifficulty) {
 }
 
 TEST_F(ShellRequests, DifficultyFromTheCommandLineOutlivesLoadAndNewCampaign) {
-    writeFile(sb1Save(), saveWith(0x0u, 0, "normal", {0, 1, 0, 0, 0, 0}).dump());
+    writeText(sb1Save(), saveWith(0x0u, 0, "normal", {0, 1, 0, 0, 0, 0}).dump());
     session.difficultyChosen = true;
     menu().difficulty = 1;
     chooseCampaign(2, 0);
@@ -195,14 +201,16 @@ TEST_F(ShellRequests, LoadOfABrokenSaveKeepsTheCurrentProgress) {
         err.str("");
         // Broken saves of either campaign: the SB1 progress being played stays.
         const int campaign = i % 2;
-        writeFile(campaign == 0 ? sb1Save() : sb2Save(), broken[i]);
+        writeText(campaign == 0 ? sb1Save() : sb2Save(), broken[i]);
         chooseCampaign(2, campaign);
         EXPECT_EQ(menu().screen, F::kCampaignChoice);
         EXPECT_EQ(menu().progression.completed, 0x3u);
         EXPECT_EQ(menu().progression.rules.campaign, 0);
         EXPECT_EQ(menu().campaignRow, 0);
         EXPECT_FALSE(menu().notice.empty());
-        if (*messages[i]) EXPECT_EQ(menu().notice, messages[i]);
+        if (*messages[i]) {
+            EXPECT_EQ(menu().notice, messages[i]);
+        }
         EXPECT_EQ(err.str(), "Campaign save: " + menu().notice + "\n");
     }
 }
@@ -316,7 +324,7 @@ TEST_F(ShellRequests, AWonMissionIsRecordedSavedAndDebriefedOnce) {
 }
 
 TEST_F(ShellRequests, ReplayingARecordedMissionSaysSo) {
-    writeFile(sb1Save(), saveWith(0x1u, 1, "normal", {0, 1, 0, 0, 0, 0}).dump());
+    writeText(sb1Save(), saveWith(0x1u, 1, "normal", {0, 1, 0, 0, 0, 0}).dump());
     chooseCampaign(2, 0);
     script.left();
     deploySelected();
@@ -353,12 +361,13 @@ TEST_F(ShellRequests, SandboxAndSkirmishWinsNeverSave) {
     chooseCampaign(0, 2);
     script.open(F::kBriefing);
     deploySelected();
+    ASSERT_TRUE(menu().skirmish);
     EXPECT_EQ(menu().screen, F::kPlaying);
     EXPECT_FALSE(std::filesystem::exists(sb1Save().parent_path()));
 }
 
 TEST_F(ShellRequests, AFailedSaveIsReportedAndPlayGoesOn) {
-    writeFile(folder.path() / "saves", "a file where the save folder should be");
+    writeText(folder.path() / "saves", "a file where the save folder should be");
     chooseCampaign(0, 0);
     deploySelected();
     EXPECT_EQ(menu().screen, F::kPlaying);
@@ -527,7 +536,7 @@ TEST_F(ShellRequests, SelectAfterTheMissionEndsLeavesPlay) {
 }
 
 TEST_F(ShellRequests, VolumeChangesAreAppliedAndSaved) {
-    writeFile(session.configPath, R"({"player_name": "Ace"})");
+    writeText(session.configPath, R"({"player_name": "Ace"})");
     menu().soundVolume = 0.5f;
     script.open(F::kMissionMenu, 5);
     script.right();
@@ -550,7 +559,7 @@ TEST_F(ShellRequests, VolumeChangesAreAppliedAndSaved) {
 }
 
 TEST_F(ShellRequests, AVolumeThatCannotBeSavedStaysApplied) {
-    writeFile(folder.path() / "settings", "a file where the folder should be");
+    writeText(folder.path() / "settings", "a file where the folder should be");
     menu().musicVolume = 0.0f;
     script.open(F::kMissionMenu, 6);
     script.right();
