@@ -28,5 +28,6 @@ function(bastion_tests name dir)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PRIVATE ${ARGN} bastion_test_support GTest::gtest GTest::gmock GTest::gtest_main)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+        PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy"
+        ENVIRONMENT_MODIFICATION "LSAN_OPTIONS=set:suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
 endfunction()

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shell/shared/progression.h"
@@ -15,6 +16,10 @@ namespace bastion {
 class World;
 
 inline constexpr const char* kLoadoutPrompt = "SELECT WEAPON THEN PRESS ITS MOUNT BUTTON";
+
+// The letters of a lobby join code: no I, O, 0 or 1.
+inline constexpr std::string_view kJoinCodeAlphabet = "ABCDEFGHJKLMNPQRSTUVWXYZ23456789";
+inline constexpr int kJoinCodeLength = 6;
 
 // The whole menu state: which screen is shown, the cursors, the campaign
 // progression, the menu loadout, the skirmish settings, the lobby flags and

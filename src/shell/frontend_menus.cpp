@@ -146,9 +146,9 @@ void updateCampaignChoice(Frontend& menu, const MenuPress& press) {
 }
 
 void updateJoinCode(Frontend& menu, const MenuPress& press) {
-    constexpr std::string_view kAlphabet = "ABCDEFGHJKLMNPQRSTUVWXYZ23456789";
+    constexpr std::string_view kAlphabet = kJoinCodeAlphabet;
     constexpr int kLetters = static_cast<int>(kAlphabet.size());
-    constexpr int kCodeLength = 6;
+    constexpr int kCodeLength = kJoinCodeLength;
     if (press.stickPush) {
         const int slot = wrap(menu.joinCursor, kCodeLength);
         if (std::fabs(press.stickX) > kStickThreshold) {

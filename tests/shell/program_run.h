@@ -12,10 +12,21 @@ struct ProgramRun {
     std::string err;
 };
 
+// A program started and not yet waited for.
+struct RunningProgram {
+    int pid = -1;
+    std::filesystem::path scratch;
+};
+
 // Runs `program` with `args` in a bare environment: only `environment`
 // ("NAME=value" entries) plus the sanitizer settings of this process.
 // Standard output and error are captured through files in `scratch`.
 ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
                       const std::vector<std::string>& environment, const std::filesystem::path& scratch);
+
+// The two halves of runProgram: start it, then wait for its end.
+RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
+                            const std::vector<std::string>& environment, const std::filesystem::path& scratch);
+ProgramRun finishProgram(const RunningProgram& running);
 
 }  // namespace bastion

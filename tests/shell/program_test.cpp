@@ -1,10 +1,19 @@
 // Runs the built program as a user would and reads only its exit code and
-// its two output streams. No window opens: every run ends before video.
+// its two output streams. Start-up checks run on SDL's dummy video driver,
+// which has no OpenGL, so they end at the window; the windowed runs need an
+// X display (scripts/test.sh starts Xvfb).
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -18,6 +27,11 @@
 
 namespace bastion {
 namespace {
+
+// SDL's text for an OpenGL window on its dummy video driver.
+const std::string kNoWindow =
+    "OpenGL support is either not configured in SDL or not available in current SDL video driver (dummy) or "
+    "platform";
 
 const std::string kImportMessage =
     "Import the local cart with tools/import_cartridge first, or use --fixture to skip cartridge validation";
@@ -54,13 +68,33 @@ protected:
         EXPECT_EQ(result.out, "");
     }
 
-    // Expects a clean start that prints exactly `out`.
+    // Expects start-up to pass every check before video, printing exactly
+    // `out`, and to stop at the window that the dummy video driver cannot
+    // give an OpenGL context.
     void expectStart(const std::vector<std::string>& args, const std::string& out = "",
                      std::vector<std::string> environment = {}) {
+        environment.push_back("SDL_VIDEODRIVER=dummy");
         const ProgramRun result = run(args, environment);
-        EXPECT_EQ(result.exitCode, 0) << result.err;
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(result.exitCode, 1) << result.err;
+        EXPECT_EQ(result.err, fatal(kNoWindow));
         EXPECT_EQ(result.out, out);
+    }
+
+    // Runs with the test's X display and SDL's dummy audio driver, unless
+    // `environment` names another.
+    ProgramRun runWindowed(const std::vector<std::string>& args, std::vector<std::string> environment = {}) {
+        return run(args, windowed(std::move(environment)));
+    }
+
+    std::vector<std::string> windowed(std::vector<std::string> environment) {
+        const char* display = std::getenv("DISPLAY");
+        if (display == nullptr) ADD_FAILURE() << "Windowed runs need DISPLAY (scripts/test.sh starts Xvfb)";
+        environment.push_back(std::string("DISPLAY=") + (display ? display : ""));
+        if (const char* authority = std::getenv("XAUTHORITY")) {
+            environment.push_back(std::string("XAUTHORITY=") + authority);
+        }
+        environment.push_back("SDL_AUDIODRIVER=dummy");
+        return environment;
     }
 
     std::string moduleAndStatus() {
@@ -307,13 +341,14 @@ TEST_F(ProgramTest, Sb2SaveIsReadBesideTheGivenSavePath) {
 
 TEST_F(ProgramTest, SkirmishNeedsASavePlaceUnlessSandbox) {
     const std::vector<std::string> args = {"--retail", demo.string(), "--campaign", "skirmish"};
-    const ProgramRun result = runProgram(program, args, {}, folder / "run");
+    const std::vector<std::string> environment = {"SDL_VIDEODRIVER=dummy"};
+    const ProgramRun result = runProgram(program, args, environment, folder / "run");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, fatal("No campaign data directory; pass --save PATH"));
     std::vector<std::string> sandbox = args;
     sandbox.push_back("--sandbox");
-    const ProgramRun sandboxed = runProgram(program, sandbox, {}, folder / "run");
-    EXPECT_EQ(sandboxed.exitCode, 0) << sandboxed.err;
+    const ProgramRun sandboxed = runProgram(program, sandbox, environment, folder / "run");
+    EXPECT_EQ(sandboxed.err, fatal(kNoWindow));
     EXPECT_EQ(sandboxed.out, moduleAndStatus());
 }
 
@@ -327,6 +362,173 @@ TEST_F(ProgramTest, BrokenCampaignRulesAreFatal) {
     EXPECT_EQ(result.err, fatal("Unsupported campaign rules - regenerate frontend exports"));
     // With "--fixture" no rules are read.
     expectStart({"--retail", retail.string(), "--fixture"});
+}
+
+// The windowed runs: the frame loop, the screenshot, the exit summary.
+
+const std::string kTestRangeSummary = "Frames=3 destroyed=0 torso_degrees=0\n";
+
+TEST_F(ProgramTest, FixtureRunsItsFramesAndPrintsTheSummary) {
+    const ProgramRun result = runWindowed({"--retail", demo.string(), "--fixture", "--frames", "3"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, kTestRangeSummary);
+    EXPECT_EQ(result.err, "");
+}
+
+TEST_F(ProgramTest, DemoCampaignStartRunsAFewFrames) {
+    const std::vector<std::string> base = {"--retail", demo.string(), "--save", save.string(), "--frames", "3"};
+    for (const std::vector<std::string>& extra : std::vector<std::vector<std::string>>{
+             {}, {"--screen", "playing"}, {"--campaign", "sb2", "--mission", "2", "--screen", "playing"}}) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), extra.begin(), extra.end());
+        const ProgramRun result = runWindowed(args);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(result.out, moduleAndStatus() + kTestRangeSummary);
+        EXPECT_EQ(result.err, "");
+    }
+}
+
+TEST_F(ProgramTest, ScreenshotIsAPpmOfTheDrawable) {
+    const std::filesystem::path shot = folder / "shot.ppm";
+    const ProgramRun result =
+        runWindowed({"--retail", demo.string(), "--fixture", "--frames", "3", "--screenshot", shot.string()});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, kTestRangeSummary);
+    std::ifstream stream(shot, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+    const std::string header = "P6\n1280 800\n255\n";
+    ASSERT_EQ(bytes.size(), 3072016u);
+    EXPECT_EQ(bytes.substr(0, header.size()), header);
+    // Until the scene is composed, every pixel is the World's sky.
+    std::size_t sky = 0;
+    for (std::size_t i = header.size(); i + 2 < bytes.size(); i += 3) {
+        sky += bytes[i] == 14 && bytes[i + 1] == 24 && bytes[i + 2] == 33;
+    }
+    EXPECT_EQ(sky, 1280u * 800u);
+}
+
+TEST_F(ProgramTest, ScreenshotFailureIsFatalWithoutSummary) {
+    const std::filesystem::path shot = folder / "missing" / "shot.ppm";
+    const ProgramRun result =
+        runWindowed({"--retail", demo.string(), "--fixture", "--frames", "1", "--screenshot", shot.string()});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, fatal("Cannot write screenshot"));
+    EXPECT_EQ(result.out, "");
+    EXPECT_FALSE(std::filesystem::exists(shot));
+}
+
+// Whether `pid` has a handler for SIGTERM in place yet.
+bool catchesTerm(int pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigCgt:", 0) == 0) return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1u;
+    }
+    return false;
+}
+
+TEST_F(ProgramTest, TermSignalEndsTheLoopWithTheSummary) {
+    std::vector<std::string> environment = windowed({});
+    environment.push_back("HOME=" + home.string());
+    const RunningProgram running =
+        startProgram(program, {"--retail", demo.string(), "--fixture"}, environment, folder / "run");
+    for (int wait = 0; wait < 600 && !catchesTerm(running.pid); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(running.pid, SIGTERM);
+    const ProgramRun result = finishProgram(running);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const std::string tail = " destroyed=0 torso_degrees=0\n";
+    ASSERT_GT(result.out.size(), std::string("Frames=").size() + tail.size()) << result.out;
+    EXPECT_EQ(result.out.rfind("Frames=", 0), 0u) << result.out;
+    EXPECT_EQ(result.out.substr(result.out.size() - tail.size()), tail);
+    const std::string frames = result.out.substr(7, result.out.size() - 7 - tail.size());
+    EXPECT_EQ(frames.find_first_not_of("0123456789"), std::string::npos) << result.out;
+}
+
+TEST_F(ProgramTest, AudioFailureLeavesASilentGame) {
+    const ProgramRun result = runWindowed({"--retail", demo.string(), "--fixture", "--frames", "3"},
+                                          {"SDL_AUDIODRIVER=no-such-driver"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, kTestRangeSummary);
+    EXPECT_EQ(result.err.rfind("Audio unavailable: ", 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+}
+
+TEST_F(ProgramTest, MissingFeaturesFailClearlyAfterTheWindow) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"--fixture", "--xr"}, "Headset play is not available in this build"},
+        {{"--campaign", "skirmish", "--sandbox", "--screen", "briefing"},
+         "Skirmish generation is not available in this build"},
+        {{"--mission-prototype", "5"}, "Mission prototypes are not available in this build"},
+    };
+    for (const auto& [extra, message] : cases) {
+        std::vector<std::string> args = {"--retail", demo.string(), "--save", save.string(), "--frames", "1"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const ProgramRun result = runWindowed(args);
+        EXPECT_EQ(result.exitCode, 1) << message;
+        EXPECT_EQ(result.err, fatal(message));
+        EXPECT_EQ(result.out.find("Frames="), std::string::npos);
+    }
+}
+
+TEST_F(ProgramTest, BrokenArtIsFatalThroughTheProgram) {
+    using nlohmann::json;
+    auto readJson = [](const std::filesystem::path& path) {
+        std::ifstream stream(path);
+        return json::parse(stream);
+    };
+    const std::filesystem::path manifest = retail / "art/manifest.json";
+    const std::filesystem::path briefings = retail / "art/frontend.json";
+    struct Case {
+        std::function<void()> breakIt;
+        std::string message;
+    };
+    std::string firstName;
+    const Case cases[] = {
+        {[&] { std::filesystem::remove(manifest); }, "Missing original art manifest"},
+        {[&] {
+             json document = readJson(manifest);
+             document["assets"][0]["rgba"] = "../" + document["assets"][0]["rgba"].get<std::string>();
+             write(manifest, document.dump());
+         },
+         "Invalid art filename"},
+        {[&] {
+             json document = readJson(manifest);
+             document["assets"][0]["width"] = 0;
+             write(manifest, document.dump());
+         },
+         "Invalid art dimensions"},
+        {[&] {
+             const json document = readJson(manifest);
+             firstName = document["assets"][0]["name"].get<std::string>();
+             const std::filesystem::path image = retail / "art" / document["assets"][0]["rgba"].get<std::string>();
+             std::filesystem::resize_file(image, std::filesystem::file_size(image) - 1);
+         },
+         "Missing/truncated original art: "},
+        {[&] {
+             json document = readJson(briefings);
+             document["schema"] = 2;
+             write(briefings, document.dump());
+         },
+         "Decode original briefings with tools/decode_frontend"},
+        {[&] {
+             json document = readJson(briefings);
+             std::swap(document["missions"][0], document["missions"][1]);
+             write(briefings, document.dump());
+         },
+         "Invalid mission order"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(retail);
+        std::filesystem::copy(demo, retail, std::filesystem::copy_options::recursive);
+        firstName.clear();
+        c.breakIt();
+        const ProgramRun result = runWindowed({"--retail", retail.string(), "--fixture", "--frames", "1"});
+        EXPECT_EQ(result.exitCode, 1) << c.message;
+        EXPECT_EQ(result.err, fatal(c.message + firstName));
+        EXPECT_EQ(result.out, "");
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include "shell/game.h"
 #include "shell/retail_folder.h"
 #include "shell/startup.h"
 
@@ -16,9 +17,11 @@ int main(int argc, char** argv) {
         if (!bastion::startUp(state, args, places, std::cout)) {
             return 0;
         }
+        bastion::runGame(state, std::cout, std::cerr);
         return 0;
     } catch (const std::exception& error) {
-        // Unwinding has already released everything start-up made.
+        // Unwinding has already released everything start-up made, the
+        // window and the OpenGL context included.
         std::cout.flush();
         std::cerr << "Stormbastion XR: " << error.what() << '\n';
         SDL_Quit();

@@ -1,0 +1,78 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <ostream>
+
+#include <nlohmann/json.hpp>
+
+#include "shell/button_latches.h"
+#include "shell/desktop_input.h"
+#include "shell/mission_setup.h"
+
+namespace bastion {
+
+class Audio;
+class GameWindow;
+class Renderer;
+class World;
+struct Startup;
+
+// The objects the frame loop drives; all owned by the program entry.
+struct GameParts {
+    Startup& state;
+    GameWindow& window;
+    Renderer& renderer;
+    Audio& audio;
+    World& world;
+    MissionSources sources;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// The body of the program between start-up and shutdown: one pass of `frame`
+// per displayed frame, until a window close, Ctrl+W, the frame limit or a
+// request to stop.
+class FrameLoop {
+public:
+    explicit FrameLoop(GameParts parts);
+
+    // Runs frames until the loop ends; returns the number of frames run.
+    int run();
+
+    // Start-up's first mission (step by step as a rebuild would do it).
+    void loadFirstMission();
+
+    // Turns relative mouse mode on or off; turning on only happens on the
+    // desktop without a frame limit.
+    void relativeMouse(bool on);
+
+private:
+    bool frame();
+    FrameRequests pumpEvents();
+    void deploy(const Input& input);
+    void buildWorld();
+    void selectAfterMissionEnd(const Input& input, FrameRequests& requests);
+    void toggleMissionMenu();
+    void carryOutRequest();
+    void applyVolumes(float sound, float music);
+    void stepSinglePlayer(Input& input, float dt);
+    void stepEjectionDemo(const Input& input, float dt);
+    void draw();
+    void save();
+
+    GameParts parts_;
+    int frameLimit_ = 0;
+    int frameCount_ = 0;
+    bool keepGoing_ = true;
+    bool windowFocused_ = true;
+    bool debriefShown_ = false;
+    bool freshCampaign_ = false;
+    float ejectionDemoTimer_ = 0.0f;
+    DesktopLook look_;
+    ButtonLatches latches_;
+    std::optional<nlohmann::json> skirmishRecipe_;
+    std::chrono::steady_clock::time_point previous_;
+};
+
+}  // namespace bastion

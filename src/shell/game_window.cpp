@@ -1,0 +1,60 @@
+#include "shell/game_window.h"
+
+#include <stdexcept>
+
+#include <GL/glew.h>
+#include <SDL.h>
+
+namespace bastion {
+namespace {
+
+[[noreturn]] void failWithSdl() { throw std::runtime_error(SDL_GetError()); }
+
+}  // namespace
+
+GameWindow::GameWindow(const std::string& title, bool headset) {
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        const std::runtime_error error(SDL_GetError());
+        SDL_Quit();
+        throw error;
+    }
+    try {
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+        SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+        window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, 1280, 800,
+                                   SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+        if (window_ == nullptr) failWithSdl();
+        context_ = SDL_GL_CreateContext(window_);
+        if (context_ == nullptr) failWithSdl();
+        glewExperimental = GL_TRUE;
+        const GLenum status = glewInit();
+        if (status != GLEW_OK) {
+            throw std::runtime_error(reinterpret_cast<const char*>(glewGetErrorString(status)));
+        }
+        if (!GLEW_VERSION_3_3) throw std::runtime_error("OpenGL 3.3 is required");
+        // GLEW's probing of a core context may leave errors behind.
+        while (glGetError() != GL_NO_ERROR) {
+        }
+        SDL_GL_SetSwapInterval(headset ? 0 : 1);
+    } catch (...) {
+        release();
+        throw;
+    }
+}
+
+GameWindow::~GameWindow() { release(); }
+
+void GameWindow::release() {
+    if (context_ != nullptr) SDL_GL_DeleteContext(context_);
+    if (window_ != nullptr) SDL_DestroyWindow(window_);
+    context_ = nullptr;
+    window_ = nullptr;
+    SDL_Quit();
+}
+
+void GameWindow::drawableSize(int& width, int& height) const { SDL_GL_GetDrawableSize(window_, &width, &height); }
+
+}  // namespace bastion

@@ -1,0 +1,23 @@
+#include "shell/mission_setup.h"
+
+#include <stdexcept>
+
+#include "shell/frontend.h"
+#include "world/world.h"
+
+namespace bastion {
+
+// Generated missions come with the procedural builders; until then each of
+// their starts fails with its own message instead of loading something else.
+void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources& sources,
+                         std::optional<nlohmann::json>& skirmishRecipe) {
+    static_cast<void>(skirmishRecipe);
+    if (frontend.skirmish) throw std::runtime_error("Skirmish generation is not available in this build");
+    if (!sources.proceduralLayout.empty()) {
+        throw std::runtime_error("Procedural layouts are not available in this build");
+    }
+    if (sources.prototype) throw std::runtime_error("Mission prototypes are not available in this build");
+    if (!sources.fixture) fresh.loadMission(sources.retail, frontend.missionCursor, frontend.campaignRow, true);
+}
+
+}  // namespace bastion
