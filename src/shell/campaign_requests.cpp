@@ -31,7 +31,7 @@ void leavePlay(ShellSession& session) {
 // Empty progress under the rules of the campaign row.
 Progression freshProgression(const ShellSession& session) {
     Progression progression;
-    if (!session.fixture) progression.rules.load(session.retail, session.frontend.campaignRow);
+    if (!session.sources.fixture) progression.rules.load(session.sources.retail, session.frontend.campaignRow);
     return progression;
 }
 

@@ -10,10 +10,9 @@
 #include "audio/audio.h"
 #include "render/renderer.h"
 #include "shell/camera.h"
-#include "shell/campaign_saving.h"
 #include "shell/game_window.h"
 #include "shell/menu_press.h"
-#include "shell/mission_result.h"
+#include "shell/requests.h"
 #include "shell/screenshot.h"
 #include "shell/startup.h"
 #include "world/world.h"
@@ -64,35 +63,39 @@ HeldKeys readHeldKeys() {
     return keys;
 }
 
-bool differs(float before, float now) { return !(before == now); }
-
 }  // namespace
 
-FrameLoop::FrameLoop(GameParts parts) : parts_(std::move(parts)), frameLimit_(parts_.state.options.frames) {}
-
-void FrameLoop::relativeMouse(bool on) {
-    if (on && frameLimit_ != 0) return;
-    SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
+FrameLoop::FrameLoop(GameParts parts)
+    : parts_(std::move(parts)),
+      frameLimit_(parts_.state.options.frames),
+      session_(parts_.state.frontend, parts_.world, parts_.state.config, parts_.err) {
+    Startup& state = parts_.state;
+    session_.configPath = state.configPath;
+    session_.savePath = state.savePath;
+    session_.sources = parts_.sources;
+    session_.difficultyChosen = state.options.difficultyChosen;
+    session_.rig = parts_.renderer.armRig;
+    Audio& audio = parts_.audio;
+    session_.setVolumes = [&audio](float sound, float music) { audio.setVolumes(sound, music); };
+    session_.setRelativeMouse = [](bool on) { SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE); };
+    session_.frameLimited = frameLimit_ != 0;
 }
 
-void FrameLoop::save() { saveCampaign(parts_.state.frontend, parts_.state.savePath, freshCampaign_, parts_.err); }
-
-void FrameLoop::buildWorld() {
-    Frontend& frontend = parts_.state.frontend;
-    World fresh;
-    fresh.difficulty = frontend.difficulty;
-    fresh.configure(frontend.loadout, parts_.renderer.armRig);
-    loadSelectedMission(fresh, frontend, parts_.sources, skirmishRecipe_);
-    parts_.world = std::move(fresh);
+void FrameLoop::relativeMouse(bool on) {
+    if (on) {
+        grabMouse(session_);
+    } else {
+        releaseMouse(session_);
+    }
 }
 
 void FrameLoop::loadFirstMission() {
     Frontend& frontend = parts_.state.frontend;
     if (frontend.skirmish && frontend.screen == Frontend::kSkirmishSetup) {
         // The setup screen shows the campaign's first mission as a backdrop.
-        parts_.world.loadMission(parts_.sources.retail, 0, frontend.campaignRow, true);
+        parts_.world.loadMission(session_.sources.retail, 0, frontend.campaignRow, true);
     } else {
-        loadSelectedMission(parts_.world, frontend, parts_.sources, skirmishRecipe_);
+        loadSelectedMission(parts_.world, frontend, session_.sources, session_.skirmishRecipe);
     }
 }
 
@@ -124,13 +127,13 @@ FrameRequests FrameLoop::pumpEvents() {
             break;
         case SDL_MOUSEMOTION:
             if (frontend.screen == Frontend::kPlaying && SDL_GetRelativeMouseMode()) {
-                applyMouseMotion(look_, readHeldKeys(), static_cast<float>(event.motion.xrel),
+                applyMouseMotion(session_.look, readHeldKeys(), static_cast<float>(event.motion.xrel),
                                  static_cast<float>(event.motion.yrel));
             }
             break;
         case SDL_MOUSEWHEEL:
             if (frontend.screen == Frontend::kPlaying) {
-                applyMouseWheel(look_, readHeldKeys(), event.wheel.preciseY);
+                applyMouseWheel(session_.look, readHeldKeys(), event.wheel.preciseY);
             }
             break;
         case SDL_TEXTINPUT:
@@ -142,11 +145,11 @@ FrameRequests FrameLoop::pumpEvents() {
                      world.pilot.status, requests);
             if (requests.missionMenu) {
                 requests.missionMenu = false;
-                toggleMissionMenu();
+                toggleMissionMenu(session_);
             }
             if (requests.recenter) {
                 requests.recenter = false;
-                recenter(look_);
+                recenter(session_.look);
                 world.pilot.missile.active = false;
                 world.resetTracking();
             }
@@ -158,94 +161,6 @@ FrameRequests FrameLoop::pumpEvents() {
     return requests;
 }
 
-void FrameLoop::toggleMissionMenu() {
-    Frontend& frontend = parts_.state.frontend;
-    World& world = parts_.world;
-    if (frontend.screen == Frontend::kMissionMenu) {
-        frontend.screen = Frontend::kPlaying;
-        latchMenuButtons(frontend);
-        relativeMouse(true);
-    } else if (frontend.screen == Frontend::kPlaying && world.pilot.status != kStatusKilled) {
-        if (frontend.skirmish) {
-            frontend.statusLine =
-                "SKIRMISH / SEED " + std::to_string(frontend.skirmishSettings.seed) + " / " + world.objectiveText;
-        } else if (parts_.sources.prototype) {
-            frontend.statusLine =
-                "SEED " + std::to_string(parts_.sources.prototypeSeed) + " / " + world.objectiveText;
-        }
-        frontend.screen = Frontend::kMissionMenu;
-        frontend.cursorRow = 0;
-        latchMenuButtons(frontend);
-        world.resetTracking();
-        relativeMouse(false);
-        look_.yaw = 0.0f;
-        look_.pitch = 0.0f;
-    }
-}
-
-void FrameLoop::selectAfterMissionEnd(const Input& input, FrameRequests& requests) {
-    Frontend& frontend = parts_.state.frontend;
-    const int status = parts_.world.pilot.status;
-    if (frontend.screen != Frontend::kPlaying || !input.focused || !input.head || !requests.select) return;
-    if (status != kStatusWon && status != kStatusLost) return;
-    if (parts_.sources.prototype) {
-        keepGoing_ = false;
-    } else if (status == kStatusWon) {
-        frontend.acceptResult();
-    } else {
-        frontend.screen = frontend.skirmish ? Frontend::kSkirmishSetup : Frontend::kMissionSelection;
-    }
-    latchMenuButtons(frontend);
-    look_.yaw = 0.0f;
-    look_.pitch = 0.0f;
-    requests.select = false;
-    relativeMouse(false);
-}
-
-void FrameLoop::deploy(const Input& input) {
-    Frontend& frontend = parts_.state.frontend;
-    if (!frontend.skirmish) {
-        frontend.progression.selectedMission = frontend.missionCursor;
-        frontend.progression.loadout = frontend.loadout;
-        save();
-    }
-    buildWorld();
-    debriefShown_ = false;
-    look_.yaw = 0.0f;
-    look_.pitch = 0.0f;
-    frontend.screen = Frontend::kPlaying;
-    frontend.resultLine.clear();
-    frontend.secondResultLine.clear();
-    parts_.world.pilot.pingLatch[0] = input.ping[0];
-    parts_.world.pilot.pingLatch[1] = input.ping[1];
-    takeLatches(latches_, input, 8);
-    relativeMouse(true);
-}
-
-void FrameLoop::applyVolumes(float sound, float music) {
-    Frontend& frontend = parts_.state.frontend;
-    if (!differs(sound, frontend.soundVolume) && !differs(music, frontend.musicVolume)) return;
-    parts_.audio.setVolumes(frontend.soundVolume, frontend.musicVolume);
-    ClientConfig& config = parts_.state.config;
-    config.soundVolume = frontend.soundVolume;
-    config.musicVolume = frontend.musicVolume;
-    try {
-        config.saveAudio(parts_.state.configPath);
-        frontend.audioLine = "AUDIO SETTINGS SAVED";
-    } catch (const std::exception& error) {
-        frontend.audioLine = "AUDIO SETTINGS NOT SAVED";
-        parts_.err << "Audio settings: " << error.what() << '\n';
-    }
-}
-
-// The other requests are carried out by the front-end request handling.
-void FrameLoop::carryOutRequest() {
-    Frontend& frontend = parts_.state.frontend;
-    const Frontend::Request request = frontend.request;
-    frontend.request = Frontend::kNone;
-    if (request == Frontend::kQuit) keepGoing_ = false;
-}
-
 void FrameLoop::stepSinglePlayer(Input& input, float dt) {
     Frontend& frontend = parts_.state.frontend;
     World& world = parts_.world;
@@ -255,11 +170,7 @@ void FrameLoop::stepSinglePlayer(Input& input, float dt) {
     }
     applyLatches(latches_, input, 6);
     world.step(input, dt, true);
-    if (recordMissionResult(frontend, world, input, parts_.sources.prototype, debriefShown_, [this] { save(); })) {
-        debriefShown_ = true;
-        world.resetTracking();
-        relativeMouse(false);
-    }
+    recordMissionResult(session_, input);
 }
 
 void FrameLoop::stepEjectionDemo(const Input& input, float dt) {
@@ -274,7 +185,7 @@ void FrameLoop::stepEjectionDemo(const Input& input, float dt) {
         // A new cycle keeps a default World's difficulty.
         World fresh;
         fresh.configure(frontend.loadout, parts_.renderer.armRig);
-        loadSelectedMission(fresh, frontend, parts_.sources, skirmishRecipe_);
+        loadSelectedMission(fresh, frontend, session_.sources, session_.skirmishRecipe);
         parts_.world = std::move(fresh);
         parts_.out << "Ejection demo: new demonstration cycle\n" << std::flush;
         ejectionDemoTimer_ = 0.0f;
@@ -289,7 +200,7 @@ void FrameLoop::draw() {
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, width, height);
     const Frontend& frontend = parts_.state.frontend;
-    const vant::Matrix camera = desktopCamera(parts_.world, frontend, look_.yaw, look_.pitch);
+    const vant::Matrix camera = desktopCamera(parts_.world, frontend, session_.look.yaw, session_.look.pitch);
     parts_.renderer.draw(parts_.world, desktopProjection(width, height), camera, camera, !windowFocused_, &frontend);
 }
 
@@ -302,7 +213,7 @@ bool FrameLoop::frame() {
     FrameRequests requests = pumpEvents();
     if (!requests.running) return false;
 
-    Input input = desktopInput(readHeldKeys(), look_, windowFocused_, frontend.screen);
+    Input input = desktopInput(readHeldKeys(), session_.look, windowFocused_, frontend.screen);
 
     const auto now = std::chrono::steady_clock::now();
     const float dt = static_cast<float>(std::chrono::duration_cast<std::chrono::nanoseconds>(now - previous_).count()) /
@@ -310,14 +221,17 @@ bool FrameLoop::frame() {
 
     if (frontend.screen == Frontend::kPlaying) applyLatches(latches_, input, 8);
 
-    selectAfterMissionEnd(input, requests);
+    requests.select = selectAfterMissionEnd(session_, input, requests.select);
 
     const float soundBefore = frontend.soundVolume;
     const float musicBefore = frontend.musicVolume;
     const int screenBefore = frontend.screen;
-    if (frontend.update(input, dt, requests.select, requests.back)) deploy(input);
-    applyVolumes(soundBefore, musicBefore);
-    carryOutRequest();
+    if (frontend.update(input, dt, requests.select, requests.back)) {
+        deployMission(session_, input);
+        takeLatches(latches_, input, 8);
+    }
+    applyVolumeChange(session_, soundBefore, musicBefore);
+    carryOutRequest(session_);
 
     if (screenBefore == Frontend::kMissionMenu && frontend.screen == Frontend::kPlaying) {
         takeLatches(latches_, input, 6);
@@ -327,11 +241,11 @@ bool FrameLoop::frame() {
     stepSinglePlayer(input, dt);
 
     if (!options.ejectionDemo && options.ejectionPreview < 0.0f && frontend.handleFailure(world, input)) {
-        if (parts_.sources.prototype) keepGoing_ = false;
+        if (session_.sources.prototype) session_.keepGoing = false;
         world.pilot.missile.active = false;
         world.resetTracking();
-        look_.yaw = 0.0f;
-        look_.pitch = 0.0f;
+        session_.look.yaw = 0.0f;
+        session_.look.pitch = 0.0f;
         takeLatches(latches_, input, 6);
         relativeMouse(false);
     }
@@ -352,7 +266,7 @@ bool FrameLoop::frame() {
     }
     if (glGetError() != GL_NO_ERROR) throw std::runtime_error("OpenGL frame error");
     SDL_GL_SwapWindow(parts_.window.window());
-    if (!keepGoing_) return false;
+    if (!session_.keepGoing) return false;
     previous_ = now;
     return true;
 }

@@ -9,6 +9,7 @@
 #include "shell/button_latches.h"
 #include "shell/desktop_input.h"
 #include "shell/mission_setup.h"
+#include "shell/shell_session.h"
 
 namespace bastion {
 
@@ -50,28 +51,18 @@ public:
 private:
     bool frame();
     FrameRequests pumpEvents();
-    void deploy(const Input& input);
-    void buildWorld();
-    void selectAfterMissionEnd(const Input& input, FrameRequests& requests);
-    void toggleMissionMenu();
-    void carryOutRequest();
-    void applyVolumes(float sound, float music);
     void stepSinglePlayer(Input& input, float dt);
     void stepEjectionDemo(const Input& input, float dt);
     void draw();
-    void save();
 
     GameParts parts_;
     int frameLimit_ = 0;
     int frameCount_ = 0;
-    bool keepGoing_ = true;
     bool windowFocused_ = true;
-    bool debriefShown_ = false;
-    bool freshCampaign_ = false;
     float ejectionDemoTimer_ = 0.0f;
-    DesktopLook look_;
+    // The state the front end's requests act on, with the mouse look.
+    ShellSession session_;
     ButtonLatches latches_;
-    std::optional<nlohmann::json> skirmishRecipe_;
     std::chrono::steady_clock::time_point previous_;
 };
 

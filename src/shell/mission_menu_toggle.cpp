@@ -6,8 +6,8 @@ namespace bastion {
 namespace {
 
 void resetLook(ShellSession& session) {
-    session.mouseYaw = 0.0f;
-    session.mousePitch = 0.0f;
+    session.look.yaw = 0.0f;
+    session.look.pitch = 0.0f;
 }
 
 // The generated mission's line on the menu, so its seed can be noted.
@@ -17,8 +17,8 @@ void describeGeneratedMission(ShellSession& session) {
     if (frontend.skirmish) {
         frontend.statusLine =
             "SKIRMISH / SEED " + std::to_string(frontend.skirmishSettings.seed) + " / " + objective;
-    } else if (session.prototypeMode) {
-        frontend.statusLine = "SEED " + std::to_string(session.prototypeSeed) + " / " + objective;
+    } else if (session.sources.prototype) {
+        frontend.statusLine = "SEED " + std::to_string(session.sources.prototypeSeed) + " / " + objective;
     }
 }
 
@@ -48,7 +48,7 @@ bool selectAfterMissionEnd(ShellSession& session, const Input& input, bool selec
         (status != kStatusWon && status != kStatusLost)) {
         return select;
     }
-    if (session.prototypeMode) {
+    if (session.sources.prototype) {
         session.keepGoing = false;
     } else if (status == kStatusWon) {
         frontend.acceptResult();

@@ -3,11 +3,15 @@
 namespace bastion {
 
 World buildMissionWorld(ShellSession& session) {
-    const Frontend& frontend = session.frontend;
+    Frontend& frontend = session.frontend;
     World fresh;
     fresh.difficulty = frontend.difficulty;
     fresh.configure(frontend.loadout, session.rig);
-    if (session.loadSelectedMission) session.loadSelectedMission(fresh);
+    if (session.loadSelectedMission) {
+        session.loadSelectedMission(fresh);
+    } else {
+        loadSelectedMission(fresh, session.frontend, session.sources, session.skirmishRecipe);
+    }
     return fresh;
 }
 
@@ -16,8 +20,8 @@ void rebuildWorld(ShellSession& session) {
     World fresh = buildMissionWorld(session);
     session.world = std::move(fresh);
     session.debriefShown = false;
-    session.mouseYaw = 0.0f;
-    session.mousePitch = 0.0f;
+    session.look.yaw = 0.0f;
+    session.look.pitch = 0.0f;
     Frontend& frontend = session.frontend;
     frontend.screen = Frontend::kPlaying;
     frontend.resultLine.clear();

@@ -5,7 +5,7 @@ namespace {
 
 void abortMission(ShellSession& session) {
     Frontend& frontend = session.frontend;
-    if (session.prototypeMode) {
+    if (session.sources.prototype) {
         session.keepGoing = false;
     } else {
         frontend.screen = frontend.skirmish ? Frontend::kSkirmishSetup : Frontend::kMissionSelection;
@@ -47,7 +47,7 @@ void carryOutRequest(ShellSession& session) {
     case Frontend::kLeaveLobby:
         // Outside a lobby only a mission prototype has something to leave:
         // the program.
-        if (session.prototypeMode) session.keepGoing = false;
+        if (session.sources.prototype) session.keepGoing = false;
         break;
     case Frontend::kSkirmishSetupRequest:
         openSkirmishSetup(session);

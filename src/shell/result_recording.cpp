@@ -18,7 +18,7 @@ void describeSkirmishResult(Frontend& frontend, const ProceduralMission& mission
 void recordMissionResult(ShellSession& session, const Input& input) {
     Frontend& frontend = session.frontend;
     World& world = session.world;
-    if (session.prototypeMode || session.debriefShown || world.pilot.status != kStatusWon || world.pilot.dead) {
+    if (session.sources.prototype || session.debriefShown || world.pilot.status != kStatusWon || world.pilot.dead) {
         return;
     }
     const bool recorded = frontend.recordResult(world);

@@ -8,16 +8,17 @@
 #include <nlohmann/json.hpp>
 
 #include "shell/client_config.h"
+#include "shell/desktop_input.h"
 #include "shell/frontend.h"
+#include "shell/mission_setup.h"
 #include "world/pilot.h"
 #include "world/world.h"
 
 namespace bastion {
 
-// Fills a freshly built World with the mission the front end selects.
+// Fills a freshly built World with the mission the front end selects; when
+// none is given, `loadSelectedMission` of the session's sources does.
 using MissionSetup = std::function<void(World&)>;
-// Turns the skirmish settings into a procedural recipe.
-using SkirmishGenerator = std::function<nlohmann::json(const SkirmishSettings&)>;
 
 // What the shell's handling of front-end requests acts on during the frame
 // loop. It owns none of the long-lived objects: the program entry does, and
@@ -32,20 +33,14 @@ struct ShellSession {
     std::ostream& err;
 
     std::filesystem::path configPath;
-    std::filesystem::path retail;
     std::filesystem::path savePath;  // empty: no campaign save (sandbox play)
-    bool fixture = false;
-    bool difficultyChosen = false;  // the command line chose it; saves never override it
-    bool prototypeMode = false;
-    u32 prototypeSeed = 0;
-    std::filesystem::path proceduralLayout;
+    MissionSources sources;          // the prototype and layout end with a skirmish set-up
+    bool difficultyChosen = false;   // the command line chose it; saves never override it
     // Generated once per skirmish, so a restart replays the same mission.
     std::optional<nlohmann::json> skirmishRecipe;
     ArmRig rig;
 
     MissionSetup loadSelectedMission;
-    // Empty while no generator is built in: asking for a skirmish then fails.
-    SkirmishGenerator generateSkirmishRecipe;
     std::function<void(float sound, float music)> setVolumes;
     // Relative mouse mode of the desktop window; empty in the headset.
     std::function<void(bool on)> setRelativeMouse;
@@ -54,8 +49,7 @@ struct ShellSession {
     bool keepGoing = true;
     bool freshCampaign = false;  // the next save overwrites instead of merging
     bool debriefShown = false;   // the current mission's result was handled
-    float mouseYaw = 0.0f;
-    float mousePitch = 0.0f;
+    DesktopLook look;  // mouse look, reset whenever play (re)starts or pauses
 };
 
 // Relative mouse mode for play: on only on the desktop without a frame limit.

@@ -1,6 +1,5 @@
 #include <chrono>
 #include <exception>
-#include <stdexcept>
 
 #include "shell/requests.h"
 
@@ -13,11 +12,6 @@ u32 clockSeed() {
     return static_cast<u32>(ticks) ^ static_cast<u32>(ticks >> 32);
 }
 
-nlohmann::json generateRecipe(const ShellSession& session) {
-    if (!session.generateSkirmishRecipe) throw std::runtime_error("No skirmish generator in this build");
-    return session.generateSkirmishRecipe(session.frontend.skirmishSettings);
-}
-
 }  // namespace
 
 void openSkirmishSetup(ShellSession& session) {
@@ -26,8 +20,8 @@ void openSkirmishSetup(ShellSession& session) {
     frontend.skirmishSettings = SkirmishSettings{};
     frontend.skirmishSettings.seed = clockSeed();
     session.skirmishRecipe.reset();
-    session.prototypeMode = false;
-    session.proceduralLayout.clear();
+    session.sources.prototype = false;
+    session.sources.proceduralLayout.clear();
     frontend.statusLine.clear();
     frontend.missionCursor = 0;
     frontend.loadout = {kEmptyHand, kRifle, kRail, kShield, kRocketLauncher, kGrenadeRack};
@@ -41,7 +35,8 @@ void openSkirmishSetup(ShellSession& session) {
 void generateSkirmish(ShellSession& session) {
     Frontend& frontend = session.frontend;
     try {
-        session.skirmishRecipe = generateRecipe(session);
+        // The mission setup generates the recipe when none is held.
+        session.skirmishRecipe.reset();
         World fresh = buildMissionWorld(session);
         session.world = std::move(fresh);
         frontend.screen = Frontend::kBriefing;

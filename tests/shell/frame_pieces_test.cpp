@@ -1,5 +1,5 @@
 // The frame loop's pieces that need no window: button latches, the camera
-// and projection, the PPM writer, the exit summary and result recording.
+// and projection, the PPM writer and the exit summary.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,7 +15,6 @@
 #include "shell/camera.h"
 #include "shell/exit_summary.h"
 #include "shell/frontend.h"
-#include "shell/mission_result.h"
 #include "shell/screenshot.h"
 #include "support/child_process.h"
 #include "support/temp_folder.h"
@@ -204,69 +203,6 @@ TEST(ExitSummary, FramesKillsAndTorsoDegrees) {
     world.kills = 12;
     world.pilot.angles[1] = -1.0f;
     EXPECT_EQ(exitSummary(250, world), "Frames=250 destroyed=12 torso_degrees=-57.2958\n");
-}
-
-class ResultRecording : public testing::Test {
-protected:
-    World world;
-    Frontend frontend;
-    Input input;
-    int saves = 0;
-
-    void SetUp() override {
-        world.pilot.status = kStatusWon;
-        world.missionIndex = 0;
-        frontend.screen = Frontend::kPlaying;
-        frontend.loadout = {0, 1, 2, 0, 0, 0};
-    }
-
-    bool record(bool prototype = false, bool shown = false) {
-        return recordMissionResult(frontend, world, input, prototype, shown, [this] { ++saves; });
-    }
-};
-
-TEST_F(ResultRecording, AWinIsRecordedSavedAndDebriefed) {
-    EXPECT_TRUE(record());
-    EXPECT_EQ(saves, 1);
-    EXPECT_EQ(frontend.screen, Frontend::kDebrief);
-    EXPECT_EQ(frontend.debriefMission, 0);
-    EXPECT_EQ(frontend.progression.completed & 1u, 1u);
-    EXPECT_EQ(frontend.progression.loadout, frontend.loadout);
-    EXPECT_EQ(frontend.progression.selectedMission, frontend.progression.nextMission());
-
-    frontend.screen = Frontend::kPlaying;
-    EXPECT_TRUE(record());
-    EXPECT_EQ(frontend.resultLine, "MISSION ALREADY RECORDED");
-    EXPECT_EQ(saves, 2);
-}
-
-TEST_F(ResultRecording, NotRecordedWhenNotDue) {
-    EXPECT_FALSE(record(true));
-    EXPECT_FALSE(record(false, true));
-    world.pilot.dead = true;
-    EXPECT_FALSE(record());
-    world.pilot.dead = false;
-    world.pilot.status = kStatusLost;
-    EXPECT_FALSE(record());
-    EXPECT_EQ(saves, 0);
-    EXPECT_EQ(frontend.screen, Frontend::kPlaying);
-}
-
-TEST_F(ResultRecording, SandboxAndSkirmishNeverSave) {
-    frontend.sandbox = true;
-    EXPECT_TRUE(record());
-    EXPECT_EQ(frontend.resultLine, "SANDBOX - PROGRESS NOT SAVED");
-    EXPECT_EQ(saves, 0);
-
-    frontend.sandbox = false;
-    frontend.skirmish = true;
-    world.proceduralMission.objectives.resize(3);
-    world.proceduralMission.extractionRequired = true;
-    EXPECT_TRUE(record());
-    EXPECT_EQ(frontend.resultLine, "SKIRMISH COMPLETE");
-    EXPECT_EQ(frontend.secondResultLine, "CAMPAIGN PROGRESS UNCHANGED");
-    EXPECT_EQ(frontend.statusLine, "3 OBJECTIVES COMPLETE / EXTRACTION COMPLETE");
-    EXPECT_EQ(saves, 0);
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ class ShellRequests : public ::testing::Test {
 protected:
     ShellRequests() {
         contentgen::writeFrontendExports(retail);
-        session.retail = retail;
+        session.sources.retail = retail;
         session.savePath = folder.path() / "saves" / "campaign.json";
         session.configPath = folder.path() / "settings" / "config.json";
         session.loadSelectedMission = [this](World& fresh) {
@@ -221,7 +221,7 @@ TEST_F(ShellRequests, RestartRebuildsTheMissionAndClearsItsResult) {
     world.pilot.health = 5.0f;
     menu().difficulty = 1;
     session.debriefShown = true;
-    session.mouseYaw = 0.4f;
+    session.look.yaw = 0.4f;
     menu().resultLine = "OLD";
     menu().secondResultLine = "OLD";
     script.open(F::kMissionMenu, 1);
@@ -231,7 +231,7 @@ TEST_F(ShellRequests, RestartRebuildsTheMissionAndClearsItsResult) {
     EXPECT_EQ(world.pilot.health, 100.0f);
     EXPECT_EQ(world.difficulty, 1);
     EXPECT_FALSE(session.debriefShown);
-    EXPECT_EQ(session.mouseYaw, 0.0f);
+    EXPECT_EQ(session.look.yaw, 0.0f);
     EXPECT_TRUE(menu().resultLine.empty() && menu().secondResultLine.empty());
 }
 
@@ -257,7 +257,7 @@ TEST_F(ShellRequests, AbortReturnsToTheScreenThatChoseTheMission) {
     };
     for (const Case& c : cases) {
         menu().skirmish = c.skirmish;
-        session.prototypeMode = c.prototype;
+        session.sources.prototype = c.prototype;
         session.keepGoing = true;
         world.pilot.missile.active = true;
         script.open(F::kMissionMenu, 2);
@@ -289,7 +289,7 @@ TEST_F(ShellRequests, QuitFromTheTitleEndsTheLoop) {
 
 TEST_F(ShellRequests, LeavingOutsideALobbyEndsOnlyAPrototype) {
     for (const bool prototype : {false, true}) {
-        session.prototypeMode = prototype;
+        session.sources.prototype = prototype;
         session.keepGoing = true;
         script.open(F::kMissionMenu, 7);
         script.select();
@@ -382,8 +382,8 @@ TEST_F(ShellRequests, AFailedSaveIsReportedAndPlayGoesOn) {
 
 TEST_F(ShellRequests, SkirmishSetupStartsFromFreshSettings) {
     session.skirmishRecipe = json::object();
-    session.prototypeMode = true;
-    session.proceduralLayout = "layout.json";
+    session.sources.prototype = true;
+    session.sources.proceduralLayout = "layout.json";
     menu().skirmishSettings.mapBlocks = 8;
     menu().resultLine = menu().secondResultLine = menu().notice = "OLD";
     chooseCampaign(0, 2);
@@ -397,26 +397,29 @@ TEST_F(ShellRequests, SkirmishSetupStartsFromFreshSettings) {
     defaults.skirmishSettings.seed = f.skirmishSettings.seed;
     EXPECT_EQ(f.skirmishRows(), defaults.skirmishRows());
     EXPECT_FALSE(session.skirmishRecipe.has_value());
-    EXPECT_FALSE(session.prototypeMode);
-    EXPECT_TRUE(session.proceduralLayout.empty());
+    EXPECT_FALSE(session.sources.prototype);
+    EXPECT_TRUE(session.sources.proceduralLayout.empty());
     EXPECT_TRUE(f.resultLine.empty() && f.secondResultLine.empty() && f.notice.empty() && f.statusLine.empty());
 }
 
 TEST_F(ShellRequests, SkirmishGenerationFailureStaysOnTheSetup) {
     world.objectiveText = "BACKDROP";
     chooseCampaign(0, 2);
+    // The mission setup of this build has no skirmish generator.
+    session.loadSelectedMission = nullptr;
     script.open(F::kSkirmishSetup, 9);
     script.select();
     EXPECT_EQ(menu().screen, F::kSkirmishSetup);
     EXPECT_EQ(menu().notice, "CHANGE SEED OR SETTINGS AND TRY AGAIN");
-    EXPECT_EQ(err.str(), "Skirmish generation: No skirmish generator in this build\n");
+    EXPECT_EQ(err.str(), "Skirmish generation: Skirmish generation is not available in this build\n");
     EXPECT_EQ(world.objectiveText, "BACKDROP");
-    EXPECT_EQ(loads, 0);
 
-    // A recipe that fails to load is dropped as well.
+    // A recipe generated but failing to load is dropped as well.
     err.str("");
-    session.generateSkirmishRecipe = [](const SkirmishSettings&) { return json{{"seed", 1}}; };
-    session.loadSelectedMission = [](World&) { throw std::runtime_error("Invalid procedural recipe: bad"); };
+    session.loadSelectedMission = [this](World&) {
+        session.skirmishRecipe = json{{"seed", 1}};
+        throw std::runtime_error("Invalid procedural recipe: bad");
+    };
     script.select();
     EXPECT_EQ(err.str(), "Skirmish generation: Invalid procedural recipe: bad\n");
     EXPECT_FALSE(session.skirmishRecipe.has_value());
@@ -424,22 +427,46 @@ TEST_F(ShellRequests, SkirmishGenerationFailureStaysOnTheSetup) {
 }
 
 TEST_F(ShellRequests, AGeneratedSkirmishOpensItsBriefingAndIsKeptForRestarts) {
+    int generated = 0;
+    session.loadSelectedMission = [&](World&) {
+        if (!session.skirmishRecipe) {
+            ++generated;
+            session.skirmishRecipe = json{{"seed", menu().skirmishSettings.seed}};
+        }
+    };
     chooseCampaign(0, 2);
-    const u32 seed = menu().skirmishSettings.seed;
-    session.generateSkirmishRecipe = [](const SkirmishSettings& settings) { return json{{"seed", settings.seed}}; };
+    session.skirmishRecipe = json{{"seed", "stale"}};
     menu().notice = menu().resultLine = "OLD";
     script.open(F::kSkirmishSetup, 9);
     script.select();
     EXPECT_EQ(menu().screen, F::kBriefing);
     EXPECT_TRUE(menu().notice.empty() && menu().resultLine.empty());
-    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(generated, 1);
     ASSERT_TRUE(session.skirmishRecipe.has_value());
-    EXPECT_EQ((*session.skirmishRecipe)["seed"], seed);
+    EXPECT_EQ((*session.skirmishRecipe)["seed"], menu().skirmishSettings.seed);
 
     script.open(F::kMissionMenu, 1);
     script.select();
-    EXPECT_EQ(loads, 2);
-    EXPECT_EQ((*session.skirmishRecipe)["seed"], seed);
+    EXPECT_EQ(menu().screen, F::kPlaying);
+    EXPECT_EQ(generated, 1);
+}
+
+TEST_F(ShellRequests, NoResultIsRecordedBeforeAWinOrInAPrototype) {
+    world.missionIndex = 0;
+    world.pilot.health = 50.0f;
+    menu().screen = F::kPlaying;
+    const auto recordedWith = [&](int status, bool dead, bool prototype) {
+        world.pilot.status = status;
+        world.pilot.dead = dead;
+        session.sources.prototype = prototype;
+        recordMissionResult(session, Input{});
+        return menu().screen != F::kPlaying || session.debriefShown || menu().progression.completed != 0u;
+    };
+    EXPECT_FALSE(recordedWith(kStatusActive, false, false));
+    EXPECT_FALSE(recordedWith(kStatusLost, false, false));
+    EXPECT_FALSE(recordedWith(kStatusWon, true, false));
+    EXPECT_FALSE(recordedWith(kStatusWon, false, true));
+    EXPECT_TRUE(recordedWith(kStatusWon, false, false));
 }
 
 TEST_F(ShellRequests, MissionMenuTogglesAndNamesTheGeneratedMission) {
@@ -456,19 +483,19 @@ TEST_F(ShellRequests, MissionMenuTogglesAndNamesTheGeneratedMission) {
     };
     world.objectiveText = "DESTROY 3 TARGETS";
     menu().skirmishSettings.seed = 4000000000u;
-    session.prototypeSeed = 77;
+    session.sources.prototypeSeed = 77;
     for (const Case& c : cases) {
         menu().skirmish = c.skirmish;
-        session.prototypeMode = c.prototype;
+        session.sources.prototype = c.prototype;
         menu().statusLine = "KEPT";
-        session.mouseYaw = session.mousePitch = 0.3f;
+        session.look.yaw = session.look.pitch = 0.3f;
         mouse.clear();
         script.open(F::kPlaying, 4);
         toggleMissionMenu(session);
         EXPECT_EQ(menu().screen, F::kMissionMenu);
         EXPECT_EQ(menu().cursorRow, 0);
         EXPECT_EQ(menu().statusLine, c.status);
-        EXPECT_EQ(session.mouseYaw + session.mousePitch, 0.0f);
+        EXPECT_EQ(session.look.yaw + session.look.pitch, 0.0f);
         toggleMissionMenu(session);
         EXPECT_EQ(menu().screen, F::kPlaying);
         EXPECT_EQ(mouse, (std::vector<bool>{false, true}));
@@ -518,7 +545,7 @@ TEST_F(ShellRequests, SelectAfterTheMissionEndsLeavesPlay) {
         SCOPED_TRACE(c.status);
         menu().screen = F::kPlaying;
         menu().skirmish = c.skirmish;
-        session.prototypeMode = c.prototype;
+        session.sources.prototype = c.prototype;
         session.keepGoing = true;
         world.pilot.status = c.status;
         EXPECT_EQ(selectAfterMissionEnd(session, Input{}, true), !c.swallowed);
