@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "world/enemy_ai.h"
 #include "world/mission_rules.h"
 
 namespace bastion {
@@ -10,7 +11,6 @@ constexpr u32 kStopWhileFlag = 1u << 1;
 constexpr u32 kWaitForFlag = 1u << 2;
 constexpr u32 kSB2StopWhileFlag = 1u << 3;
 constexpr float kShortestWait = 0.1f;
-constexpr int kWalker = 3;
 
 // A generator riding on a unit follows it; false while that unit is a
 // wreck, which keeps the generator silent. A parent outside the target list
@@ -21,7 +21,7 @@ bool followParent(World& world, Generator& generator) {
     const Target& parent = world.targets[static_cast<std::size_t>(unit.parent)];
     if (!(parent.health > 0.0f)) return false;
     generator.anchor = parent.home;
-    unit.home = mountedPosition(parent, unit.mountOffset);
+    unit.home = parent.home + turnedByYaw(unit.mountOffset, parent.homeYaw);
     unit.anchor = unit.home;
     world.updateEnemyBounds(unit);
     return true;
@@ -48,7 +48,7 @@ Target* freeMember(World& world, const Generator& generator) {
 void release(World& world, Generator& generator, Target& member) {
     member = generator.unitTemplate;
     member.parent = -1;
-    const u64 index = static_cast<u64>(targetIndex(world, member));
+    const u64 index = static_cast<u64>(indexOf(world, member));
     for (CargoFlight& flight : world.cargoFlights) {
         if (flight.carrier == index) flight.passes = static_cast<u32>(member.parameters[5]);
     }
@@ -58,7 +58,7 @@ void release(World& world, Generator& generator, Target& member) {
         generator.timer = std::max(generator.burstPause, kShortestWait);
         generator.burstCounter = generator.burstSize;
     }
-    if (inSB1Mission(world, 1) && member.unitType == kWalker) ++world.counters[0];
+    if (inSB1Mission(world, 1) && member.unitType == kWalkerUnit) ++world.counters[0];
 }
 
 }  // namespace

@@ -7,22 +7,19 @@
 namespace bastion {
 namespace {
 
-constexpr u32 kConvoyArrived = 30;
-constexpr u32 kObjectiveTaken = 31;
-constexpr int kHelicopter = 1;
 constexpr int kAirCover = 6;
 
 // Mission 9 is won only once the helicopter screen has thinned out.
 bool airCoverBroken(const World& world) {
     const auto flying = std::count_if(world.targets.begin(), world.targets.end(), [](const Target& t) {
-        return t.unitType == kHelicopter && t.active && t.health > 0.0f;
+        return t.unitType == kHelicopterUnit && t.active && t.health > 0.0f;
     });
     return flying < kAirCover;
 }
 
 MissionVerdict judgeSB1(const World& world) {
     const int* c = world.counters;
-    const bool taken = missionFlag(world, kObjectiveTaken);
+    const bool taken = missionFlag(world, kObjectiveTakenFlag);
     switch (world.missionIndex) {
         case 0:
         case 3:
@@ -34,12 +31,12 @@ MissionVerdict judgeSB1(const World& world) {
         case 14: return {false, c[0] == 0};
         case 5:
         case 11: return {missionFlag(world, 0), c[0] == 0};
-        case 6: return {missionFlag(world, kConvoyArrived), c[0] == 0 && taken};
+        case 6: return {missionFlag(world, kConvoyArrivedFlag), c[0] == 0 && taken};
         case 7: return {world.missionTime >= 750.0f, c[0] == 0};
         case 9: return {false, c[0] == 0 && airCoverBroken(world)};
         case 10: return {false, c[2] == 0};
         case 12: return {false, c[1] == 0};
-        case 13: return {c[0] == 0, missionFlag(world, kConvoyArrived)};
+        case 13: return {c[0] == 0, missionFlag(world, kConvoyArrivedFlag)};
         case 15: return {false, c[0] == 0 && c[1] == 0};
         default: return {};
     }

@@ -2,18 +2,14 @@
 
 #include <cmath>
 
-namespace bastion {
+#include "world/enemy_ai.h"
 
-int targetIndex(const World& world, const Target& target) {
-    const Target* first = world.targets.data();
-    if (world.targets.empty() || &target < first || &target >= first + world.targets.size()) return -1;
-    return static_cast<int>(&target - first);
-}
+namespace bastion {
 
 void releaseMissionSlot(World& world, const Target& target) {
     const int slot = target.targetSlot;
     if (slot < 1 || slot > 31) return;
-    const int index = targetIndex(world, target);
+    const int index = indexOf(world, target);
     if (index < 0 || world.slots[slot] != index) return;
     world.slots[slot] = -1;
     clearMissionFlag(world, static_cast<u32>(slot));

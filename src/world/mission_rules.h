@@ -7,6 +7,26 @@ namespace bastion {
 // Small pieces that the SB1 and SB2 rules, the pickups and the generators
 // share.
 
+// Unit types the mission rules name.
+enum MissionUnit : int {
+    kTankUnit = 0,
+    kHelicopterUnit = 1,
+    kWalkerUnit = 3,
+    kTruckUnit = 8,
+    kShipUnit = 9,
+    kCarBombUnit = 17,
+};
+
+// Mission flags with one meaning in every mission that uses them.
+enum MissionFlag : u32 {
+    kProtectedGoneFlag = 24,   // the last protected object is gone (SB2)
+    kConvoyArrivedFlag = 30,   // a convoy reached its destination
+    kObjectiveTakenFlag = 31,  // the objective was captured or taken
+};
+
+// A unit's `flags` bit 2: it holds its position and never activates.
+inline constexpr u32 kHoldsPosition = 1u << 2;
+
 inline bool missionFlag(const World& world, u32 bit) { return bit < 32 && ((world.missionFlags >> bit) & 1u) != 0; }
 inline void setMissionFlag(World& world, u32 bit) {
     if (bit < 32) world.missionFlags |= 1u << bit;
@@ -26,10 +46,6 @@ inline bool inSB1Mission(const World& world, int mission) {
 inline bool inSB2Mission(const World& world, int mission) {
     return world.campaign != 0 && world.missionIndex == mission;
 }
-
-// The index of `target` in the world's target list, or -1 when it is not an
-// element of that list.
-int targetIndex(const World& world, const Target& target);
 
 // Frees the mission slot that names `target`, clearing the slot's flag.
 void releaseMissionSlot(World& world, const Target& target);
@@ -58,9 +74,5 @@ inline void loseMission(World& world) { world.pilot.status = kStatusLost; }
 // a wreck that has already been destroyed.
 inline bool freeEntry(const Target& target) { return !target.active || (target.health <= 0.0f && target.destroyed); }
 
-// Where a unit mounted on `parent` at `offset` (in the parent's frame) is.
-inline Vec3 mountedPosition(const Target& parent, Vec3 offset) {
-    return parent.home + rotate(angles(parent.homeYaw, 0.0f, 0.0f), offset);
-}
 
 }  // namespace bastion

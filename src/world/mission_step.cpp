@@ -6,10 +6,6 @@
 namespace bastion {
 namespace {
 
-constexpr int kTruck = 8;
-constexpr u32 kHoldsPosition = 1u << 2;
-constexpr u32 kConvoyArrived = 30;
-
 // Zone and progress rules of single SB1 missions that run every step.
 void sb1StepRules(World& world) {
     if (world.campaign != 0) return;
@@ -34,11 +30,11 @@ void checkConvoyThrough(World& world) {
     bool any = false;
     bool allGone = true;
     for (const Target& t : world.targets) {
-        if (t.unitType != kTruck || !(t.health > 0.0f) || t.derived || (t.flags & kHoldsPosition) != 0) continue;
+        if (t.unitType != kTruckUnit || !(t.health > 0.0f) || t.derived || (t.flags & kHoldsPosition) != 0) continue;
         any = true;
         allGone = allGone && t.hidden;
     }
-    if (any && allGone) setMissionFlag(world, kConvoyArrived);
+    if (any && allGone) setMissionFlag(world, kConvoyArrivedFlag);
 }
 
 // The outcome is heard on the step on which the rules decide it.

@@ -7,7 +7,6 @@ namespace bastion {
 namespace {
 
 constexpr float kReach = 7.0f;
-constexpr u32 kObjectiveTaken = 31;
 constexpr int kSupplies = 22;
 
 // Kinds whose first taking completes a "capture" objective.
@@ -20,7 +19,7 @@ bool countsSupplies(const World& world) {
 }
 
 void firstTaking(World& world, int kind) {
-    if (capturesObjective(kind)) setMissionFlag(world, kObjectiveTaken);
+    if (capturesObjective(kind)) setMissionFlag(world, kObjectiveTakenFlag);
     if (kind == kSupplies && countsSupplies(world)) countDown(world.counters[0]);
 }
 

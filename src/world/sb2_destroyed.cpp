@@ -4,17 +4,12 @@
 namespace bastion {
 namespace {
 
-constexpr int kTruck = 8;
-constexpr int kShip = 9;
-constexpr int kCarBomb = 17;
-constexpr u32 kProtectedGone = 24;
-
 void unitLost(World& world, const Target& unit) {
     if (unit.unitType >= kEnemyTypeCount) return;
     ++world.killsByType[unit.unitType];
-    if (unit.unitType == kTruck) --world.counters[0];
-    if (unit.unitType == kCarBomb) ++world.counters[1];
-    if (unit.unitType == kShip) setMissionFlag(world, unit.flagBit);
+    if (unit.unitType == kTruckUnit) --world.counters[0];
+    if (unit.unitType == kCarBombUnit) ++world.counters[1];
+    if (unit.unitType == kShipUnit) setMissionFlag(world, unit.flagBit);
 }
 
 // Slot 1 follows the protected object with the smallest tag that still
@@ -27,7 +22,7 @@ void handOverProtection(World& world, const Target& lost) {
         if (next < 0 || t.tag < world.targets[static_cast<std::size_t>(next)].tag) next = static_cast<int>(i);
     }
     world.slots[1] = next;
-    if (next < 0) setMissionFlag(world, kProtectedGone);
+    if (next < 0) setMissionFlag(world, kProtectedGoneFlag);
 }
 
 void staticObjectLost(World& world, const Target& object) {

@@ -6,8 +6,6 @@
 namespace bastion {
 namespace {
 
-constexpr u32 kProtectedGone = 24;
-constexpr u32 kConvoyArrived = 30;
 constexpr u32 kCannotActivate = (1u << 1) | (1u << 2);
 constexpr int kGroundGroups = 3;
 constexpr int kGroupStrength = 6;
@@ -56,13 +54,13 @@ MissionVerdict judge(World& world) {
         case 11:
         case 12:
         case 14: return {false, c[0] == 0};
-        case 3: return {missionFlag(world, kProtectedGone), kills[14] >= 3};
+        case 3: return {missionFlag(world, kProtectedGoneFlag), kills[14] >= 3};
         case 4:
-        case 8: return {c[0] <= 0, missionFlag(world, kConvoyArrived)};
+        case 8: return {c[0] <= 0, missionFlag(world, kConvoyArrivedFlag)};
         case 5: return {c[0] >= 4, c[1] >= 9};
-        case 6: return {missionFlag(world, kProtectedGone), remainingUnits(world, 9) == 0};
+        case 6: return {missionFlag(world, kProtectedGoneFlag), remainingUnits(world, kShipUnit) == 0};
         case 7: return {false, c[0] == 0 && c[1] == 0 && kills[18] >= 5};
-        case 9: return {missionFlag(world, kConvoyArrived), c[0] == 0};
+        case 9: return {missionFlag(world, kConvoyArrivedFlag), c[0] == 0};
         case 10:
             return {false, world.missionTime >= 300.0f && remainingUnits(world, 11) == 0 &&
                                remainingUnits(world, 0) == 0 && remainingUnits(world, 14) == 0};
@@ -73,7 +71,7 @@ MissionVerdict judge(World& world) {
         case 18: {
             const int lit = std::min(kills[14], 8);
             for (int f = 0; f < lit; ++f) setMissionFlag(world, static_cast<u32>(f));
-            return {c[0] <= 0, missionFlag(world, kConvoyArrived)};
+            return {c[0] <= 0, missionFlag(world, kConvoyArrivedFlag)};
         }
         case 19: return {false, kills[19] >= 1 && remainingUnits(world, 19) == 0};
         default: return {};

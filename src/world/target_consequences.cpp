@@ -5,11 +5,6 @@
 namespace bastion {
 namespace {
 
-constexpr int kWalker = 3;
-constexpr int kTruck = 8;
-constexpr int kShip = 9;
-constexpr int kTank = 0;
-
 void staticObjectLost(World& world, const Target& object) {
     world.applyMissionAction(object.action);
     if (inSB1Mission(world, 10) && within(object.home.x, 14.08f, 290.56f) &&
@@ -22,17 +17,17 @@ void staticObjectLost(World& world, const Target& object) {
 
 void unitLost(World& world, const Target& unit) {
     switch (unit.unitType) {
-        case kWalker:
-        case kTruck:
+        case kWalkerUnit:
+        case kTruckUnit:
             countDown(world.counters[0]);
-            if (unit.unitType == kTruck && inSB1Mission(world, 6) && unit.parameters[1] == 2)
+            if (unit.unitType == kTruckUnit && inSB1Mission(world, 6) && unit.parameters[1] == 2)
                 dropPickup(world, 14, unit.home);
             break;
-        case kShip:
+        case kShipUnit:
             if (!inSB1Mission(world, 1)) countDown(world.counters[0]);
             setMissionFlag(world, unit.flagBit);
             break;
-        case kTank:
+        case kTankUnit:
             if (inSB1Mission(world, 5)) countDown(world.counters[0]);
             break;
         default: break;
@@ -43,7 +38,7 @@ void unitLost(World& world, const Target& unit) {
 
 void targetConsequences(World& world, Target& target) {
     releaseMissionSlot(world, target);
-    if (target.unitType == kTruck && inSB1Mission(world, 6))
+    if (target.unitType == kTruckUnit && inSB1Mission(world, 6))
         clearMissionFlag(world, static_cast<u32>(target.parameters[1]) & 31u);
 
     if (world.pilot.status == kStatusIdle || world.prototype) return;
@@ -58,7 +53,7 @@ void targetConsequences(World& world, Target& target) {
     }
     // Losing a protected building loses the mission; a protected truck only
     // counts down.
-    if (target.critical && target.unitType != kTruck) loseMission(world);
+    if (target.critical && target.unitType != kTruckUnit) loseMission(world);
 }
 
 }  // namespace bastion
