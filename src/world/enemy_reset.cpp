@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "world/enemy_ai.h"
+#include "world/mission_rules.h"
 
 namespace bastion {
 
@@ -10,11 +11,7 @@ void World::retireEnemy(Target& unit, bool hide) {
     unit.active = false;
     unit.hidden = hide;
     unit.state = kStateRetired;
-    const int index = indexOf(*this, unit);
-    if (unit.targetSlot >= 1 && unit.targetSlot <= 31 && index >= 0 && slots[unit.targetSlot] == index) {
-        slots[unit.targetSlot] = -1;
-        missionFlags &= ~(1u << unit.targetSlot);
-    }
+    releaseMissionSlot(*this, unit);
     if (unit.derived) {
         // A generator's unit that leaves alive may be released again.
         const int owner = unit.generator;
