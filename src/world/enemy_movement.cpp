@@ -2,12 +2,12 @@
 #include <cmath>
 
 #include "world/enemy_ai.h"
+#include "world/mission_rules.h"
 #include "world/segment_hit.h"
 
 namespace bastion {
 namespace {
 
-constexpr int kShip = 9;
 constexpr float kPilotBuffer = 2.5f;
 constexpr float kTrackCycle = 18.0f;
 constexpr float kTrackPerUnit = 25.0f / 24.0f;
@@ -35,14 +35,14 @@ bool followGround(const World& world, const Target& unit, Vec3& next) {
 
 bool blockedByTargets(const World& world, const Target& unit, int index, Vec3 step) {
     const Vec3 grow{std::max(0.65f * unit.extent.x, 0.3f), unit.extent.y, std::max(0.65f * unit.extent.z, 0.3f)};
-    const bool ship = unit.unitType == kShip;
+    const bool ship = unit.unitType == kShipUnit;
     for (std::size_t i = 0; i < world.targets.size(); ++i) {
         const Target& other = world.targets[i];
         const int otherIndex = static_cast<int>(i);
         if (otherIndex == index || otherIndex == unit.host || other.host == index) continue;
         if (!other.active || !(other.health > 0.0f) || other.hidden) continue;
         // Ships sail past everything but other ships.
-        if (ship && other.unitType != kShip) continue;
+        if (ship && other.unitType != kShipUnit) continue;
         const Vec3 half = other.extent + grow;
         if (inside(unit.position, other.position, half)) continue;
         if (segment(unit.position, unit.position + step, other.position, half) <= 1.0f) return true;
@@ -68,7 +68,7 @@ bool closesOnPilot(const World& world, const Target& unit, Vec3 next) {
 bool World::moveEnemy(u64 index, Vec3 step, float dt, bool flying) {
     if (index >= targets.size()) return false;
     Target& unit = targets[index];
-    const bool ground = !flying && unit.unitType != kShip;
+    const bool ground = !flying && unit.unitType != kShipUnit;
     Vec3 next = unit.home + step;
     bool allowed = isFinite(next);
     if (allowed && ground && proceduralTerrain) {

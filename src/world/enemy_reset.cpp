@@ -1,13 +1,10 @@
-#include <algorithm>
-
 #include "world/enemy_ai.h"
 #include "world/mission_rules.h"
 
 namespace bastion {
 
 void World::retireEnemy(Target& unit, bool hide) {
-    if (campaign == 0 && missionIndex == 1 && unit.active && unit.unitType == 3)
-        counters[0] = std::max(counters[0] - 1, 0);
+    if (inSB1Mission(*this, 1) && unit.active && unit.unitType == kWalkerUnit) countDown(counters[0]);
     unit.active = false;
     unit.hidden = hide;
     unit.state = kStateRetired;

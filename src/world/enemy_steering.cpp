@@ -3,12 +3,12 @@
 #include <numbers>
 
 #include "world/enemy_ai.h"
+#include "world/mission_rules.h"
 
 namespace bastion {
 namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
-constexpr int kWalker = 3;
 constexpr float kStuckSwitch = 1.5f;
 constexpr float kAsideRate = 1.8f;
 constexpr float kWaypointReach = 2.5f;
@@ -41,7 +41,7 @@ void steerToward(EnemyView& view, Vec3 point, float speed, bool flying) {
     const Vec3 delta = point - unit.home;
     const float distance = std::hypot(delta.x, delta.z);
     if (distance < 0.01f) return;
-    const float rate = unit.unitType == kWalker ? kPi / 2.0f : kPi / 3.0f;
+    const float rate = unit.unitType == kWalkerUnit ? kPi / 2.0f : kPi / 3.0f;
     const float wanted = headingOf(delta);
     const float turn = std::clamp(wrap(wanted - unit.homeYaw), -rate * dt, rate * dt);
     unit.homeYaw = wrap(unit.homeYaw + turn);

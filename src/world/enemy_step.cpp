@@ -2,11 +2,11 @@
 #include <cmath>
 
 #include "world/enemy_ai.h"
+#include "world/mission_rules.h"
 
 namespace bastion {
 namespace {
 
-constexpr int kWalker = 3;
 constexpr int kSupplyCrate = 21;
 constexpr float kAlertTime = 4.0f;
 constexpr float kDefaultSight = 160.0f;
@@ -20,8 +20,6 @@ Target* targetAt(World& world, int index) {
     if (index < 0 || static_cast<std::size_t>(index) >= world.targets.size()) return nullptr;
     return &world.targets[static_cast<std::size_t>(index)];
 }
-
-bool sb1Mission1(const World& world) { return world.campaign == 0 && world.missionIndex == 1; }
 
 // A trailer keeps its distance behind the unit that tows it.
 void followHost(World& world, Target& unit, const Target& host, float dt) {
@@ -65,7 +63,7 @@ void start(World& world, Target& unit, u64 index) {
     if (unit.initialHealth == 0.0f) unit.initialHealth = unit.health;
     if (unit.targetSlot >= 1 && unit.targetSlot <= 31) {
         world.slots[unit.targetSlot] = static_cast<int>(index);
-        world.missionFlags |= 1u << unit.targetSlot;
+        setMissionFlag(world, static_cast<u32>(unit.targetSlot));
     }
     unit.state = kStatePatrol;
 }
@@ -119,7 +117,7 @@ void stepUnit(World& world, u64 index, float dt) {
         if (!activates(world, unit)) return;
         unit.active = true;
         unit.parent = -1;
-        if (sb1Mission1(world) && unit.unitType == kWalker) world.counters[0] += 1;
+        if (inSB1Mission(world, 1) && unit.unitType == kWalkerUnit) world.counters[0] += 1;
     }
     if (!unit.started) start(world, unit, index);
 
