@@ -19,6 +19,18 @@ inline u32 xorshift32(u32& state) {
     return x;
 }
 
+// Steps a counter by the golden-ratio increment and scrambles it with the
+// 32-bit MurmurHash3 finaliser: a well-spread sequence of seeds.
+inline u32 nextSeed(u32 counter) {
+    u32 h = counter + 0x9E3779B9u;
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
+    return h;
+}
+
 // Uniform in [0, 1), computed in double precision from one draw.
 inline double uniform(u32& state) { return static_cast<double>(xorshift32(state)) * (1.0 / 4294967296.0); }
 

@@ -1,13 +1,20 @@
 #include "contentgen/content_tree.h"
 
+#include "contentgen/art_images.h"
 #include "contentgen/campaign_missions.h"
 #include "contentgen/decoration_models.h"
+#include "contentgen/frontend_export.h"
 #include "contentgen/gameplay_models.h"
+#include "contentgen/import_manifest.h"
 #include "contentgen/json_file.h"
 
 namespace bastion::contentgen {
 
 void writeContentTree(const std::filesystem::path& root) {
+    writeImportManifest(root);
+    writeCartridgeImage(root);
+    writeFrontendExports(root);
+
     const nlohmann::json sb1 = missionsDocument(0);
     writeJsonFile(root / "gameplay/missions.json", sb1);
     writeGameplayModels(root / "gameplay");
@@ -20,6 +27,7 @@ void writeContentTree(const std::filesystem::path& root) {
     writeJsonFile(root / "sb2/shared/gameplay/missions.json", sb1);
 
     writeDecorationModels(root / "models");
+    writeArt(root);
 }
 
 }  // namespace bastion::contentgen

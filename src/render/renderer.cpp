@@ -1,0 +1,112 @@
+#include "render/renderer.h"
+
+#include <stdexcept>
+
+#include <GL/glew.h>
+
+#include "render/gl_program.h"
+#include "render/unit_cube.h"
+
+namespace bastion {
+namespace {
+
+const char* const kBasicVertex = R"(#version 330 core
+layout(location = 0) in vec3 p;
+layout(location = 1) in float light;
+uniform mat4 transform;
+out float shade;
+void main() {
+    shade = light;
+    gl_Position = transform * vec4(p, 1.0);
+}
+)";
+
+const char* const kBasicFragment = R"(#version 330 core
+in float shade;
+uniform vec3 tint;
+out vec4 colour;
+void main() {
+    colour = vec4(tint * shade, 1.0);
+}
+)";
+
+GLuint shader(GLenum type, const char* source) {
+    std::string log;
+    const GLuint stage = compileStage(type, source, log);
+    if (stage == 0) throw std::runtime_error(log);
+    return stage;
+}
+
+void deleteModel(Renderer::Model& model) {
+    if (model.buffer != 0) glDeleteBuffers(1, &model.buffer);
+    if (model.vertexArray != 0) glDeleteVertexArrays(1, &model.vertexArray);
+    model = {};
+}
+
+}  // namespace
+
+Renderer::Renderer(const std::filesystem::path& cockpitDirectory) {
+    const GLuint vertex = shader(GL_VERTEX_SHADER, kBasicVertex);
+    GLuint fragment = 0;
+    try {
+        fragment = shader(GL_FRAGMENT_SHADER, kBasicFragment);
+    } catch (...) {
+        glDeleteShader(vertex);
+        throw;
+    }
+    basicProgram = linkStages(vertex, fragment);
+    if (basicProgram == 0) throw std::runtime_error("Shader link failed");
+    transformLocation = glGetUniformLocation(basicProgram, "transform");
+    tintLocation = glGetUniformLocation(basicProgram, "tint");
+
+    glGenVertexArrays(1, &cubeVertexArray);
+    glBindVertexArray(cubeVertexArray);
+    glGenBuffers(1, &cubeBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, cubeBuffer);
+    glBufferData(GL_ARRAY_BUFFER, sizeof kUnitCube, kUnitCube.data(), GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(CubeVertex), nullptr);
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, sizeof(CubeVertex),
+                          reinterpret_cast<const void*>(offsetof(CubeVertex, light)));
+
+    loadCockpit(cockpitDirectory);
+    const std::filesystem::path retail = cockpitDirectory.parent_path();
+    loadArt(retail / "art");
+    loadModels(retail / "models");
+    gameplayDirectory = retail / "gameplay";
+}
+
+Renderer::~Renderer() {
+    glDeleteFramebuffers(1, &sceneFramebuffer);
+    glDeleteRenderbuffers(1, &sceneColour);
+    glDeleteRenderbuffers(1, &sceneDepth);
+    clearWorld();
+    glDeleteProgram(worldProgram);
+    glDeleteTextures(2, gameplayAtlas.data());
+    glDeleteTextures(2, pickupAtlas.data());
+    for (auto& [name, model] : models) deleteModel(model);
+    for (const auto& [name, image] : textures) glDeleteTextures(1, &image.texture);
+    glDeleteBuffers(1, &artBuffer);
+    glDeleteVertexArrays(1, &artVertexArray);
+    glDeleteProgram(artProgram);
+    glDeleteBuffers(1, &cockpitBuffer);
+    glDeleteVertexArrays(1, &cockpitVertexArray);
+    glDeleteProgram(cockpitProgram);
+    glDeleteBuffers(1, &cubeBuffer);
+    glDeleteVertexArrays(1, &cubeVertexArray);
+    glDeleteProgram(basicProgram);
+}
+
+void Renderer::clearWorld() {
+    for (Model& model : targetModels) deleteModel(model);
+    for (Model& model : wreckModels) deleteModel(model);
+    deleteModel(terrainModel);
+    deleteModel(waterModel);
+    for (Model& model : pickupModels) deleteModel(model);
+    targetModels.clear();
+    wreckModels.clear();
+    uploadedWorld.reset();
+}
+
+}  // namespace bastion

@@ -1,0 +1,10 @@
+#pragma once
+
+namespace bastion::testing_support {
+
+// A hidden SDL window with a current OpenGL 3.3 core context and GLEW loaded,
+// made on first use and kept for the whole program. Throws std::runtime_error
+// with SDL's or GLEW's message when no display or context is available.
+void requireGlContext();
+
+}  // namespace bastion::testing_support
