@@ -22,22 +22,20 @@ int injected(ReplaceStep step) {
 }
 
 // Opens a temporary that did not exist before, never one left by someone
-// else (nor a link planted under its name).
+// else (nor a link planted under its name). Returns the descriptor, or -1
+// with the error in `error`.
 int createTemporary(const std::function<std::filesystem::path()>& temporaryName, int attempts,
-                    std::filesystem::path& name) {
-    int error = EEXIST;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
+                    std::filesystem::path& name, int& error) {
+    error = EEXIST;
+    for (int attempt = 0; attempt < attempts && error == EEXIST; ++attempt) {
         name = temporaryName();
         error = injected(ReplaceStep::create);
-        if (error == 0) {
-            const int descriptor =
-                ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (descriptor >= 0) return descriptor;
-            error = errno;
-        }
-        if (error != EEXIST) break;
+        if (error != 0) continue;
+        const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0) return descriptor;
+        error = errno;
     }
-    return -error;
+    return -1;
 }
 
 // Writes every byte, carrying on after short writes and interrupted calls.
@@ -89,8 +87,9 @@ void atomicReplace(const std::filesystem::path& target, std::string_view text,
                    const std::function<std::filesystem::path()>& temporaryName, int attempts,
                    const ReplaceTexts& texts) {
     std::filesystem::path temporary;
-    int descriptor = createTemporary(temporaryName, attempts, temporary);
-    if (descriptor < 0) throw ReplaceFailure(ReplaceStep::create, -descriptor, texts);
+    int createError = 0;
+    int descriptor = createTemporary(temporaryName, attempts, temporary, createError);
+    if (descriptor < 0) throw ReplaceFailure(ReplaceStep::create, createError, texts);
 
     auto fail = [&](ReplaceStep step, int error) {
         if (descriptor >= 0) ::close(descriptor);

@@ -7,7 +7,7 @@
 #include <GL/glew.h>
 #include <nlohmann/json.hpp>
 
-#include "render/gl_program.h"
+#include "render/gl_objects.h"
 #include "render/renderer.h"
 
 namespace bastion {
@@ -163,11 +163,7 @@ void Renderer::loadArt(const std::filesystem::path& artFolder) {
     artTintLocation = glGetUniformLocation(artProgram, "tint");
     artDepthRangeLocation = glGetUniformLocation(artProgram, "depthRange");
 
-    glGenVertexArrays(1, &artVertexArray);
-    glBindVertexArray(artVertexArray);
-    glGenBuffers(1, &artBuffer);
-    glBindBuffer(GL_ARRAY_BUFFER, artBuffer);
-    glBufferData(GL_ARRAY_BUFFER, sizeof kUnitQuad, kUnitQuad, GL_STATIC_DRAW);
+    createStaticVertices(kUnitQuad, sizeof kUnitQuad, artVertexArray, artBuffer);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 2 * sizeof(float), nullptr);
 }

@@ -4,7 +4,7 @@
 
 #include <GL/glew.h>
 
-#include "render/gl_program.h"
+#include "render/gl_objects.h"
 #include "render/unit_cube.h"
 
 namespace bastion {
@@ -59,11 +59,7 @@ Renderer::Renderer(const std::filesystem::path& cockpitDirectory) {
     transformLocation = glGetUniformLocation(basicProgram, "transform");
     tintLocation = glGetUniformLocation(basicProgram, "tint");
 
-    glGenVertexArrays(1, &cubeVertexArray);
-    glBindVertexArray(cubeVertexArray);
-    glGenBuffers(1, &cubeBuffer);
-    glBindBuffer(GL_ARRAY_BUFFER, cubeBuffer);
-    glBufferData(GL_ARRAY_BUFFER, sizeof kUnitCube, kUnitCube.data(), GL_STATIC_DRAW);
+    createStaticVertices(kUnitCube.data(), sizeof kUnitCube, cubeVertexArray, cubeBuffer);
     glEnableVertexAttribArray(0);
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(CubeVertex), nullptr);
     glEnableVertexAttribArray(1);

@@ -9,14 +9,15 @@
 
 #include "platform/atomic_replace.h"
 #include "support/child_process.h"
-#include "support/scratch.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace bastion::platform {
 namespace {
 
-using test::listFolder;
-using test::readFile;
-using test::writeFile;
+using testing_support::listFolder;
+using testing_support::readFile;
+using testing_support::writeFile;
 
 constexpr ReplaceTexts kTexts = {"Create thing", "Write thing", "Flush thing", "Replace thing"};
 
@@ -39,7 +40,8 @@ ReplaceFailure replaceExpectingFailure(const std::filesystem::path& target, Name
 }
 
 TEST(AtomicReplace, ReplacesTheTargetAndLeavesOnlyIt) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("atomic-replace");
+    const auto folder = scratch.path();
     writeFile(folder / "target", "old\n");
     Names names{{folder / "target.tmp"}};
     atomicReplace(folder / "target", "new\n", std::ref(names), 3, kTexts);
@@ -48,7 +50,8 @@ TEST(AtomicReplace, ReplacesTheTargetAndLeavesOnlyIt) {
 }
 
 TEST(AtomicReplace, PassesOverTemporaryNamesThatExistAndTouchesNeitherOne) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("atomic-replace");
+    const auto folder = scratch.path();
     writeFile(folder / "a", "someone else's\n");
     std::filesystem::create_directory(folder / "b");
     Names names{{folder / "a", folder / "b", folder / "c"}};
@@ -60,7 +63,8 @@ TEST(AtomicReplace, PassesOverTemporaryNamesThatExistAndTouchesNeitherOne) {
 }
 
 TEST(AtomicReplace, GivesUpWhenEveryNameExists) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("atomic-replace");
+    const auto folder = scratch.path();
     writeFile(folder / "a", "");
     writeFile(folder / "b", "");
     Names names{{folder / "a", folder / "b", folder / "c"}};
@@ -73,7 +77,8 @@ TEST(AtomicReplace, GivesUpWhenEveryNameExists) {
 }
 
 TEST(AtomicReplace, OtherCreationErrorsAreNotRetried) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("atomic-replace");
+    const auto folder = scratch.path();
     Names names{{folder / "missing" / "a", folder / "b"}};
     const ReplaceFailure failure = replaceExpectingFailure(folder / "target", names, 2);
     EXPECT_EQ(failure.step, ReplaceStep::create);
@@ -95,7 +100,8 @@ TEST(AtomicReplace, AFailedStepRemovesTheTemporaryAndKeepsTheTarget) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.prefix);
-        const auto folder = test::scratchFolder();
+        const testing_support::TempFolder scratch("atomic-replace");
+        const auto folder = scratch.path();
         writeFile(folder / "target", "old\n");
         Names names{{folder / "target.tmp"}};
         failNextReplace(c.step, c.error);
@@ -109,7 +115,8 @@ TEST(AtomicReplace, AFailedStepRemovesTheTemporaryAndKeepsTheTarget) {
 }
 
 TEST(AtomicReplace, ARenameOntoAFolderFailsAndRemovesTheTemporary) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("atomic-replace");
+    const auto folder = scratch.path();
     std::filesystem::create_directories(folder / "target" / "inside");
     Names names{{folder / "target.tmp"}};
     const ReplaceFailure failure = replaceExpectingFailure(folder / "target", names, 1);
@@ -119,10 +126,11 @@ TEST(AtomicReplace, ARenameOntoAFolderFailsAndRemovesTheTemporary) {
 }
 
 TEST(AtomicReplace, AWriteRefusedBySizeLimitRemovesTheTemporary) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("atomic-replace");
+    const auto folder = scratch.path();
     writeFile(folder / "target", "old\n");
     // The file size limit holds for root too, unlike permissions.
-    const int result = test::runInChild([&] {
+    const int result = testing_support::runInChild([&] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{8, 8};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;

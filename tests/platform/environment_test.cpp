@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/environment.h"
-#include "support/scratch.h"
+#include "support/scoped_environment.h"
 
 namespace bastion::platform {
 namespace {
 
-using test::ScopedEnvironment;
+using testing_support::ScopedEnvironment;
 
 struct FolderCase {
     const char* first;

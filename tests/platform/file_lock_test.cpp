@@ -9,14 +9,15 @@
 
 #include "platform/file_lock.h"
 #include "support/child_process.h"
-#include "support/scratch.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace bastion::platform {
 namespace {
 
 // In another process: whether the lock on `path` is free right now.
 bool freeElsewhere(const std::filesystem::path& path) {
-    const int result = test::runInChild([&] {
+    const int result = testing_support::runInChild([&] {
         const int descriptor = ::open(path.c_str(), O_RDWR);
         if (descriptor < 0) return 2;
         return ::flock(descriptor, LOCK_EX | LOCK_NB) == 0 ? 0 : (errno == EWOULDBLOCK ? 1 : 3);
@@ -26,7 +27,8 @@ bool freeElsewhere(const std::filesystem::path& path) {
 }
 
 TEST(FileLock, ExcludesOtherProcessesUntilDestroyed) {
-    const auto path = test::scratchFolder() / "save.lock";
+    const testing_support::TempFolder scratch("file-lock");
+    const auto path = scratch.path() / "save.lock";
     std::optional<FileLock> lock(std::in_place, path, "Open lock", "Lock");
     EXPECT_TRUE(std::filesystem::exists(path));
     EXPECT_FALSE(freeElsewhere(path));
@@ -42,14 +44,15 @@ TEST(FileLock, ExcludesOtherProcessesUntilDestroyed) {
 }
 
 TEST(FileLock, WaitsForTheHolderInAnotherProcess) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("file-lock");
+    const auto folder = scratch.path();
     const auto path = folder / "save.lock";
     const auto released = folder / "released";
     int locked[2];
     ASSERT_EQ(::pipe(locked), 0);
     // Forked before the parent locks: a child inheriting the locked
     // descriptor would share the lock and never see it released.
-    const pid_t child = test::startChild([&] {
+    const pid_t child = testing_support::startChild([&] {
         char byte = 0;
         if (::read(locked[0], &byte, 1) != 1) return 2;
         const FileLock mine(path, "Open lock", "Lock");
@@ -59,16 +62,17 @@ TEST(FileLock, WaitsForTheHolderInAnotherProcess) {
     std::optional<FileLock> lock(std::in_place, path, "Open lock", "Lock");
     const char go = 'g';
     ASSERT_EQ(::write(locked[1], &go, 1), 1);
-    test::writeFile(released, "");
+    testing_support::writeFile(released, "");
     lock.reset();
-    EXPECT_EQ(test::waitChild(child), 0);
+    EXPECT_EQ(testing_support::waitChild(child), 0);
     ::close(locked[0]);
     ::close(locked[1]);
 }
 
 TEST(FileLock, AnUnopenableLockFileThrowsWithTheSystemError) {
-    const auto folder = test::scratchFolder();
-    test::writeFile(folder / "file", "");
+    const testing_support::TempFolder scratch("file-lock");
+    const auto folder = scratch.path();
+    testing_support::writeFile(folder / "file", "");
     try {
         const FileLock lock(folder / "file" / "save.lock", "Open lock", "Lock");
         ADD_FAILURE() << "locked";

@@ -82,7 +82,9 @@ TEST_F(DrawTest, ViewsOfDifferentSizesReallocateTheSceneTarget) {
         EXPECT_EQ(renderer->sceneWidth, width);
         EXPECT_EQ(renderer->sceneHeight, height);
         EXPECT_EQ(target.pixel(width - 1, height - 1), (Pixel{0, width, 255, 255}));
-        if (width < 64) EXPECT_EQ(target.pixel(width, height - 1)[0], 255);
+        if (width < 64) {
+            EXPECT_EQ(target.pixel(width, height - 1)[0], 255);
+        }
         if (framebuffer == 0) framebuffer = renderer->sceneFramebuffer;
         EXPECT_EQ(renderer->sceneFramebuffer, framebuffer);  // only the storage changes
     }

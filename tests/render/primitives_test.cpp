@@ -19,6 +19,7 @@ using Pixel = std::array<int, 4>;
 using vant::Matrix;
 
 const Pixel kBlack{0, 0, 0, 255};
+const Pixel kGlyphColour{51, 255, 153, 255};
 
 Matrix scaling(float x, float y, float z) { return {x, 0, 0, 0, 0, y, 0, 0, 0, 0, z, 0, 0, 0, 0, 1}; }
 
@@ -82,9 +83,10 @@ protected:
         const contentgen::Glyph glyph = contentgen::hudGlyph(character);
         for (int row = 0; row < contentgen::kFontCell; ++row) {
             for (int column = 0; column < contentgen::kFontCell; ++column) {
-                const bool lit = row >= 1 && column >= 1 && column <= 5 && (glyph.rows[row - 1] & (0x10 >> (column - 1)));
-                const Pixel pixel = target.pixel(cell * kCell + column * 8 + 4, 192 - row * 8 - 4);
-                EXPECT_EQ(pixel, lit ? Pixel{51, 255, 153, 255} : kBlack)
+                const bool lit =
+                    row >= 1 && column >= 1 && column <= 5 && (glyph.rows[row - 1] & (0x10 >> (column - 1))) != 0;
+                const Pixel expected = lit ? kGlyphColour : kBlack;
+                EXPECT_EQ(target.pixel(cell * kCell + column * 8 + 4, 192 - row * 8 - 4), expected)
                     << "cell " << cell << " texel row " << row << " column " << column;
             }
         }

@@ -3,7 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include "shell/shared/campaign_rules.h"
-#include "support/scratch.h"
+#include "support/refusal.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace bastion {
 namespace {
@@ -22,7 +24,7 @@ json progressionOf(int campaign) {
 void writeRules(const std::filesystem::path& root, int campaign, const json& progression) {
     const auto folder = campaign == 1 ? root / "sb2" / "art" : root / "art";
     std::filesystem::create_directories(folder);
-    test::writeFile(folder / "frontend.json",
+    testing_support::writeFile(folder / "frontend.json",
                     json{{"schema", 1}, {"missions", json::array()}, {"progression", progression}}.dump());
 }
 
@@ -36,7 +38,8 @@ CampaignRules marked() {
 }
 
 TEST(CampaignRulesLoad, ReadsEachCampaignFromItsOwnFile) {
-    const auto root = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-rules");
+    const auto root = scratch.path();
     writeRules(root, 0, progressionOf(0));
     writeRules(root, 1, progressionOf(1));
     CampaignRules rules = marked();
@@ -88,19 +91,13 @@ TEST(CampaignRulesLoad, RefusesBadRulesAndKeepsAllButTheCampaign) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto root = test::scratchFolder();
+        const testing_support::TempFolder scratch("campaign-rules");
+        const auto root = scratch.path();
         json progression = progressionOf(c.campaign);
         c.change(progression);
         writeRules(root, c.campaign, progression);
         CampaignRules rules = marked();
-        try {
-            rules.load(root, c.campaign);
-            ADD_FAILURE() << "loaded";
-        } catch (const json::exception&) {
-            EXPECT_STREQ("json", c.message);
-        } catch (const std::runtime_error& error) {
-            EXPECT_STREQ(error.what(), c.message);
-        }
+        EXPECT_EQ(testing_support::refusal([&] { rules.load(root, c.campaign); }), c.message);
         const bool validCampaign = c.campaign == 0 || c.campaign == 1;
         EXPECT_EQ(rules.campaign, validCampaign ? c.campaign : 5);
         EXPECT_EQ(rules.initialWeapons, 0x80u);
@@ -110,7 +107,8 @@ TEST(CampaignRulesLoad, RefusesBadRulesAndKeepsAllButTheCampaign) {
 
 TEST(CampaignRulesLoad, AMissingFileIsTheJsonLibrarysError) {
     CampaignRules rules;
-    EXPECT_THROW(rules.load(test::scratchFolder(), 0), json::exception);
+    const testing_support::TempFolder scratch("campaign-rules");
+    EXPECT_THROW(rules.load(scratch.path(), 0), json::exception);
 }
 
 TEST(CampaignRules, DefaultRulesOpenEveryFirstCampaignWeapon) {

@@ -11,21 +11,32 @@
 #include "shell/shared/campaign_temporary.h"
 #include "shell/shared/progression.h"
 #include "support/child_process.h"
-#include "support/scratch.h"
+#include "support/refusal.h"
+#include "support/scoped_environment.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace bastion {
 namespace {
 
 using nlohmann::json;
-using test::listFolder;
-using test::readFile;
-using test::ScopedEnvironment;
-using test::writeFile;
+using testing_support::listFolder;
+using testing_support::readFile;
+using testing_support::refusal;
+using testing_support::ScopedEnvironment;
+using testing_support::writeFile;
 
 json validSave() {
     return {{"schema", 1},          {"game", "stormbastion-xr"}, {"campaign", 0},
             {"completed", 3},       {"selected_mission", 2},     {"difficulty", "hard"},
             {"loadout", {0, 1, 0, 0, 0, 0}}};
+}
+
+// The valid save with `change` made to it.
+void writeSave(const std::filesystem::path& path, const std::function<void(json&)>& change) {
+    json save = validSave();
+    change(save);
+    writeFile(path, save.dump());
 }
 
 // A progression whose every field differs from what the saves here hold.
@@ -45,18 +56,6 @@ void expectSame(const Progression& a, const Progression& b) {
     EXPECT_EQ(a.loadout, b.loadout);
 }
 
-// The refusal's text; "json" for the JSON library's own exceptions.
-std::string refusal(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const json::exception&) {
-        return "json";
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "accepted";
-}
-
 // The serial that the next temporary name of `save` will carry.
 unsigned long long nextSerial(const std::filesystem::path& save) {
     const std::string name = nextCampaignTemporary(save).filename().string();
@@ -69,7 +68,8 @@ std::filesystem::path temporaryOf(const std::filesystem::path& save, unsigned lo
 }
 
 TEST(CampaignSave, WritesSortedIndentedJsonBesideItsLock) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     Progression progression;
     progression.completed = 0x3;
     progression.difficulty = 1;
@@ -107,7 +107,8 @@ struct BadSave {
 };
 
 TEST(CampaignSaveLoad, RefusesBadFilesAndChangesNothing) {
-    const auto path = test::scratchFolder() / "campaign.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign.json";
     const std::string unsupported = "Unsupported campaign save: " + path.string();
     const BadSave cases[] = {
         {"not an object", [](json& s) { s = json::array(); }, "json"},
@@ -138,9 +139,7 @@ TEST(CampaignSaveLoad, RefusesBadFilesAndChangesNothing) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        json save = validSave();
-        c.change(save);
-        writeFile(path, save.dump());
+        writeSave(path, c.change);
         Progression progression = marked();
         EXPECT_EQ(refusal([&] { progression.load(path); }), c.message);
         expectSame(progression, marked());
@@ -148,7 +147,8 @@ TEST(CampaignSaveLoad, RefusesBadFilesAndChangesNothing) {
 }
 
 TEST(CampaignSaveLoad, ReadsUpToTheSizeLimit) {
-    const auto path = test::scratchFolder() / "campaign.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign.json";
     const std::string text = validSave().dump();
     writeFile(path, text + std::string(16384 - text.size(), ' '));
     Progression progression;
@@ -184,12 +184,11 @@ TEST(CampaignSaveLoad, AcceptsGoodFilesAndRepairsWhatIsLocked) {
         {"locked weapon", [](json& s) { s["loadout"] = {3, 1, 0, 0, 5, 0}; }, 3, 2, 1,
          {0, 1, 0, 0, 5, 0}},
     };
-    const auto path = test::scratchFolder() / "campaign.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign.json";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        json save = validSave();
-        c.change(save);
-        writeFile(path, save.dump());
+        writeSave(path, c.change);
         Progression progression = marked();
         progression.load(path);
         EXPECT_EQ(progression.completed, c.completed);
@@ -201,12 +200,14 @@ TEST(CampaignSaveLoad, AcceptsGoodFilesAndRepairsWhatIsLocked) {
 
 TEST(CampaignSaveLoad, AMissingFileChangesNothing) {
     Progression progression = marked();
-    progression.load(test::scratchFolder() / "campaign.json");
+    const testing_support::TempFolder scratch("campaign-save");
+    progression.load(scratch.path() / "campaign.json");
     expectSame(progression, marked());
 }
 
 TEST(CampaignSaveLoad, ReadsTheSecondCampaignWithItsRules) {
-    const auto path = test::scratchFolder() / "campaign-sb2.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign-sb2.json";
     json save = validSave();
     save["campaign"] = 1;
     save["completed"] = 0xFFFFF;
@@ -221,7 +222,8 @@ TEST(CampaignSaveLoad, ReadsTheSecondCampaignWithItsRules) {
 }
 
 TEST(CampaignSaveMerge, KeepsTheUnionOfBothCompletedMasks) {
-    const auto path = test::scratchFolder() / "campaign.json";
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto path = scratch.path() / "campaign.json";
     Progression elsewhere;
     elsewhere.complete(0);
     elsewhere.complete(1);
@@ -242,7 +244,8 @@ TEST(CampaignSaveMerge, KeepsTheUnionOfBothCompletedMasks) {
 }
 
 TEST(CampaignSaveMerge, ACorruptFileFailsTheMergeButIsOverwrittenWithoutOne) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     const auto path = folder / "campaign.json";
     writeFile(path, "{\"schema\": 1,");
     Progression progression;
@@ -258,7 +261,8 @@ TEST(CampaignSaveMerge, ACorruptFileFailsTheMergeButIsOverwrittenWithoutOne) {
 }
 
 TEST(CampaignSaveFiles, TakesTheNextSerialPastNamesThatExist) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     const auto path = folder / "campaign.json";
     const unsigned long long serial = nextSerial(path);
     std::filesystem::create_directory(temporaryOf(path, serial));
@@ -273,7 +277,8 @@ TEST(CampaignSaveFiles, TakesTheNextSerialPastNamesThatExist) {
 }
 
 TEST(CampaignSaveFiles, GivesUpAfterAHundredNamesThatExist) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     const auto path = folder / "campaign.json";
     writeFile(path, validSave().dump());
     const unsigned long long serial = nextSerial(path);
@@ -310,6 +315,13 @@ TEST(CampaignSaveFiles, AFailedSaveLeavesTheFileAndNoTemporary) {
         writeFile(folder / "campaign.json", old);
         return folder / "campaign.json";
     };
+    // An existing save whose replace fails at `step`.
+    auto refused = [existing](ReplaceStep step, int error) {
+        return [existing, step, error](const std::filesystem::path& folder) {
+            failNextReplace(step, error);
+            return existing(folder);
+        };
+    };
     const FailedSave cases[] = {
         {"lock file is a folder",
          [&](const auto& folder) {
@@ -326,22 +338,13 @@ TEST(CampaignSaveFiles, AFailedSaveLeavesTheFileAndNoTemporary) {
          },
          true, "Create campaign save: ", ENAMETOOLONG},
         {"refused write",
-         [&](const auto& folder) {
-             failNextReplace(ReplaceStep::write, ENOSPC);
-             return existing(folder);
-         },
+         refused(ReplaceStep::write, ENOSPC),
          true, "Write campaign save: ", ENOSPC},
         {"refused flush",
-         [&](const auto& folder) {
-             failNextReplace(ReplaceStep::flush, EIO);
-             return existing(folder);
-         },
+         refused(ReplaceStep::flush, EIO),
          true, "Flush campaign save: ", EIO},
         {"refused rename",
-         [&](const auto& folder) {
-             failNextReplace(ReplaceStep::replace, EXDEV);
-             return existing(folder);
-         },
+         refused(ReplaceStep::replace, EXDEV),
          true, "Replace campaign save: ", EXDEV},
         {"save is a folder",
          [&](const auto& folder) {
@@ -352,7 +355,8 @@ TEST(CampaignSaveFiles, AFailedSaveLeavesTheFileAndNoTemporary) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const auto folder = test::scratchFolder();
+        const testing_support::TempFolder scratch("campaign-save");
+        const auto folder = scratch.path();
         const auto path = c.prepare(folder);
         const std::string before = listFolder(folder);
         try {
@@ -413,10 +417,11 @@ int saveFifty(const std::filesystem::path& path, int first, int last) {
 }
 
 TEST(CampaignSaveConcurrency, TwoSavingProcessesKeepTheUnionAndAReaderSeesOnlyWholeFiles) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
     const auto path = folder / "campaign.json";
     const auto stop = folder / "stop";
-    const pid_t reader = test::startChild([&] {
+    const pid_t reader = testing_support::startChild([&] {
         // Under the lock each save writes at least what the last one did.
         u32 seen = 0;
         while (!std::filesystem::exists(stop)) {
@@ -431,12 +436,12 @@ TEST(CampaignSaveConcurrency, TwoSavingProcessesKeepTheUnionAndAReaderSeesOnlyWh
         }
         return 0;
     });
-    const pid_t first = test::startChild([&] { return saveFifty(path, 0, 1); });
-    const pid_t second = test::startChild([&] { return saveFifty(path, 2, 3); });
-    EXPECT_EQ(test::waitChild(first), 0);
-    EXPECT_EQ(test::waitChild(second), 0);
+    const pid_t first = testing_support::startChild([&] { return saveFifty(path, 0, 1); });
+    const pid_t second = testing_support::startChild([&] { return saveFifty(path, 2, 3); });
+    EXPECT_EQ(testing_support::waitChild(first), 0);
+    EXPECT_EQ(testing_support::waitChild(second), 0);
     writeFile(stop, "");
-    EXPECT_EQ(test::waitChild(reader), 0);
+    EXPECT_EQ(testing_support::waitChild(reader), 0);
 
     Progression loaded;
     loaded.load(path);

@@ -8,15 +8,19 @@
 
 #include "platform/atomic_replace.h"
 #include "shell/client_config.h"
-#include "support/scratch.h"
+#include "support/refusal.h"
+#include "support/scoped_environment.h"
+#include "support/files.h"
+#include "support/temp_folder.h"
 
 namespace bastion {
 namespace {
 
-using test::listFolder;
-using test::readFile;
-using test::ScopedEnvironment;
-using test::writeFile;
+using testing_support::listFolder;
+using testing_support::readFile;
+using testing_support::refusal;
+using testing_support::ScopedEnvironment;
+using testing_support::writeFile;
 
 // A configuration whose every field differs from the defaults.
 ClientConfig customised() {
@@ -35,16 +39,13 @@ void expectSame(const ClientConfig& a, const ClientConfig& b) {
     EXPECT_EQ(a.musicVolume, b.musicVolume);
 }
 
-// The refusal's text; "json" for the JSON library's own exceptions.
-std::string refusal(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const nlohmann::json::exception&) {
-        return "json";
-    } catch (const std::runtime_error& error) {
-        return error.what();
-    }
-    return "accepted";
+// Loads `text` from the file at `path` into a customised configuration: the
+// refusal, and the configuration afterwards.
+std::pair<std::string, ClientConfig> loadText(const std::filesystem::path& path, const char* text) {
+    writeFile(path, text);
+    ClientConfig config = customised();
+    std::string message = refusal([&] { config.load(path, false); });
+    return {message, config};
 }
 
 struct RefusedFile {
@@ -74,12 +75,12 @@ TEST(ClientConfigLoad, RefusesBadFilesAndChangesNothing) {
         {R"({} {})", "json"},
         {"", "json"},
     };
-    const auto path = test::scratchFolder() / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "config.json";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        writeFile(path, c.text);
-        ClientConfig config = customised();
-        EXPECT_EQ(refusal([&] { config.load(path, false); }), c.message);
+        const auto [message, config] = loadText(path, c.text);
+        EXPECT_EQ(message, c.message);
         expectSame(config, customised());
     }
 }
@@ -99,18 +100,19 @@ TEST(ClientConfigLoad, AcceptsGoodFiles) {
         {R"({"player_name": "12345678901234567890   "})",
          {"old.example:1", "12345678901234567890", 0.5f, 0.75f}},
     };
-    const auto path = test::scratchFolder() / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "config.json";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        writeFile(path, c.text);
-        ClientConfig config = customised();
-        config.load(path, true);
+        const auto [message, config] = loadText(path, c.text);
+        EXPECT_EQ(message, "accepted");
         expectSame(config, c.expected);
     }
 }
 
 TEST(ClientConfigLoad, AMissingFileMattersOnlyWhenNamedByTheUser) {
-    const auto path = test::scratchFolder() / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "config.json";
     ClientConfig config = customised();
     config.load(path, false);
     expectSame(config, customised());
@@ -165,7 +167,8 @@ TEST(ClientConfigPath, FollowsTheUserFolderVariables) {
 }
 
 TEST(ClientConfigSave, KeepsOtherMembersAndWritesSortedIndentedJson) {
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("client-config");
+    const auto folder = scratch.path();
     writeFile(folder / "config.json",
               R"({"theme": "dark", "player_name": "Ace", "sound_volume": 1} trailing)");
     ClientConfig config;
@@ -183,7 +186,8 @@ TEST(ClientConfigSave, KeepsOtherMembersAndWritesSortedIndentedJson) {
 }
 
 TEST(ClientConfigSave, CreatesTheFolderAndAFileOfTheVolumesAlone) {
-    const auto path = test::scratchFolder() / "new" / "deeper" / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "new" / "deeper" / "config.json";
     ClientConfig config;
     config.musicVolume = 0.0f;
     config.saveAudio(path);
@@ -212,7 +216,8 @@ TEST(ClientConfigSave, FailuresLeaveTheFileAsItWasAndNoTemporary) {
          [](ClientConfig&) { platform::failNextReplace(platform::ReplaceStep::replace, EXDEV); },
          "Cannot replace client config"},
     };
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("client-config");
+    const auto folder = scratch.path();
     const std::string old = R"({"player_name": "Ace"})";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -226,7 +231,8 @@ TEST(ClientConfigSave, FailuresLeaveTheFileAsItWasAndNoTemporary) {
 }
 
 TEST(ClientConfigSave, RefusesAFileThatIsNotAnObject) {
-    const auto path = test::scratchFolder() / "config.json";
+    const testing_support::TempFolder scratch("client-config");
+    const auto path = scratch.path() / "config.json";
     writeFile(path, "[1]");
     EXPECT_EQ(refusal([&] { ClientConfig().saveAudio(path); }), "Client config must be a JSON object");
     EXPECT_EQ(readFile(path), "[1]");
@@ -234,7 +240,8 @@ TEST(ClientConfigSave, RefusesAFileThatIsNotAnObject) {
 
 TEST(ClientConfigSave, ATemporaryNameTooLongToCreateIsAWriteFailure) {
     // The file's own name fits; with the temporary suffix it is too long.
-    const auto folder = test::scratchFolder();
+    const testing_support::TempFolder scratch("client-config");
+    const auto folder = scratch.path();
     const auto path = folder / std::string(250, 'c');
     writeFile(path, "{}");
     EXPECT_EQ(refusal([&] { ClientConfig().saveAudio(path); }), "Cannot write client config");

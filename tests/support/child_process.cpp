@@ -7,7 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace bastion::test {
+namespace bastion::testing_support {
 
 pid_t startChild(const std::function<int()>& body) {
     std::fflush(nullptr);
@@ -35,4 +35,4 @@ int waitChild(pid_t child) {
 
 int runInChild(const std::function<int()>& body) { return waitChild(startChild(body)); }
 
-}  // namespace bastion::test
+}  // namespace bastion::testing_support

@@ -4,7 +4,7 @@
 
 #include <sys/types.h>
 
-namespace bastion::test {
+namespace bastion::testing_support {
 
 // Runs `body` in a forked child process, which exits with its result
 // (uncaught exceptions are printed and give 99). Returns the child's id.
@@ -16,4 +16,4 @@ int waitChild(pid_t child);
 // startChild and waitChild in one.
 int runInChild(const std::function<int()>& body);
 
-}  // namespace bastion::test
+}  // namespace bastion::testing_support

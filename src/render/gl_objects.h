@@ -15,4 +15,8 @@ GLuint compileStage(GLenum type, const char* source, std::string& log);
 // deleted).
 GLuint linkStages(GLuint vertex, GLuint fragment);
 
+// Makes a vertex array and a buffer holding `bytes` bytes of `data` (static
+// draw) and leaves both bound, ready for the attribute layout.
+void createStaticVertices(const void* data, GLsizeiptr bytes, GLuint& vertexArray, GLuint& buffer);
+
 }  // namespace bastion

@@ -1,20 +1,8 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
 
-namespace bastion::test {
-
-// A fresh, empty folder for the running test below the test output folder.
-std::filesystem::path scratchFolder();
-
-void writeFile(const std::filesystem::path& path, const std::string& text);
-
-// The whole file; empty when it cannot be read.
-std::string readFile(const std::filesystem::path& path);
-
-// The names in `folder`, sorted.
-std::string listFolder(const std::filesystem::path& folder);
+namespace bastion::testing_support {
 
 // Sets an environment variable for the life of this object, restoring the
 // old value (or its absence) afterwards. A null value unsets it.
@@ -31,4 +19,4 @@ private:
     bool wasSet_;
 };
 
-}  // namespace bastion::test
+}  // namespace bastion::testing_support

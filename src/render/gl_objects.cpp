@@ -1,4 +1,4 @@
-#include "render/gl_program.h"
+#include "render/gl_objects.h"
 
 namespace bastion {
 
@@ -29,6 +29,14 @@ GLuint linkStages(GLuint vertex, GLuint fragment) {
     if (linked == GL_TRUE) return program;
     glDeleteProgram(program);
     return 0;
+}
+
+void createStaticVertices(const void* data, GLsizeiptr bytes, GLuint& vertexArray, GLuint& buffer) {
+    glGenVertexArrays(1, &vertexArray);
+    glBindVertexArray(vertexArray);
+    glGenBuffers(1, &buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer);
+    glBufferData(GL_ARRAY_BUFFER, bytes, data, GL_STATIC_DRAW);
 }
 
 }  // namespace bastion
