@@ -4,7 +4,7 @@
 
 #include <GL/glew.h>
 
-#include "render/gl_program.h"
+#include "render/gl_objects.h"
 #include "render/gl_shader.h"
 #include "render/renderer.h"
 
@@ -90,12 +90,8 @@ void Renderer::loadCockpit(const std::filesystem::path& cockpitDirectory) {
     torsoAnchor = layout.torso;
     headingAnchor = layout.heading;
 
-    glGenVertexArrays(1, &cockpitVertexArray);
-    glBindVertexArray(cockpitVertexArray);
-    glGenBuffers(1, &cockpitBuffer);
-    glBindBuffer(GL_ARRAY_BUFFER, cockpitBuffer);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(float)),
-                 mesh.vertices.data(), GL_STATIC_DRAW);
+    createStaticVertices(mesh.vertices.data(), static_cast<GLsizeiptr>(mesh.vertices.size() * sizeof(float)),
+                         cockpitVertexArray, cockpitBuffer);
     constexpr GLsizei stride = kCockpitVertexFloats * sizeof(float);
     const std::array<std::pair<GLint, std::size_t>, 4> attributes{{{3, 0}, {3, 3}, {3, 6}, {1, 9}}};
     for (GLuint location = 0; location < attributes.size(); ++location) {

@@ -3,7 +3,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "render/gl_program.h"
+#include "render/gl_objects.h"
 
 namespace bastion {
 
