@@ -103,7 +103,7 @@ void Renderer::instruments(const World& world, const Matrix& C, bool paused) {
         const auto& objectives = world.proceduralMission.objectives;
         for (std::size_t i = 0; i < objectives.size(); ++i) {
             if (objectives[i].done) continue;
-            radarMarker(objectives[i].centre, "O" + std::to_string(i + 1),
+            radarMarker(objectives[i].centre, numberedLabel('O', static_cast<long long>(i) + 1),
                         objectives[i].kind == 2 ? Vec3{0.2f, 0.85f, 1.0f} : kAmber);
         }
         if (world.proceduralMission.extracting) radarMarker(world.proceduralMission.extraction, "EX", kGreen);
@@ -113,7 +113,7 @@ void Renderer::instruments(const World& world, const Matrix& C, bool paused) {
         const RadarPoint q = clampedRadarProjection(local, p.position);
         const Vec3 colour = pilotColour(p.slot);
         const bool dead = p.dead || p.health <= 0.0f;
-        const std::string label = "P" + std::to_string(p.slot + 1);
+        const std::string label = numberedLabel('P', p.slot + 1LL);
         if (dead) {
             line(R, {q.x - 0.004f, q.y - 0.004f, 0.005f}, {q.x + 0.004f, q.y + 0.004f, 0.005f}, 0.002f, kDimGreen);
             line(R, {q.x - 0.004f, q.y + 0.004f, 0.005f}, {q.x + 0.004f, q.y - 0.004f, 0.005f}, 0.002f, kDimGreen);

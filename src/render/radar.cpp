@@ -43,6 +43,12 @@ std::vector<Pilot> radarPilots(const World& world) {
     return pilots;
 }
 
+std::string numberedLabel(char letter, long long number) {
+    std::string label(1, letter);
+    label += std::to_string(number);
+    return label;
+}
+
 Vec3 pilotColour(int slot) {
     static constexpr Vec3 kColours[4] = {
         {0.2f, 0.85f, 1.0f}, {1.0f, 0.55f, 0.15f}, {0.9f, 0.4f, 1.0f}, {1.0f, 1.0f, 0.8f}};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "world/math.h"
@@ -27,6 +28,10 @@ RadarPoint clampedRadarProjection(const Pilot& local, Vec3 point);
 // The pilots the radar shows: the World's other pilots with the local pilot
 // in place of the first one sharing its slot, or appended when none does.
 std::vector<Pilot> radarPilots(const World& world);
+
+// A letter and a number, as the radar and the spectator name pilots ("P1")
+// and objectives ("O2").
+std::string numberedLabel(char letter, long long number);
 
 // The colour of the pilot in `slot` on the radar.
 Vec3 pilotColour(int slot);

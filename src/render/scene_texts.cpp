@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/cockpit_readings.h"
+#include "render/radar.h"
 #include "render/renderer.h"
 #include "shell/frontend.h"
 #include "world/world.h"
@@ -44,7 +45,7 @@ std::string spectatingLine(const Frontend& frontend) {
         // The shell only ever counts the cursor up; a negative one still picks a pilot.
         const auto count = static_cast<long long>(living.size());
         const long long index = ((static_cast<long long>(frontend.spectateIndex) % count) + count) % count;
-        name = "P" + std::to_string(living[static_cast<std::size_t>(index)]->slot + 1);
+        name = numberedLabel('P', living[static_cast<std::size_t>(index)]->slot + 1LL);
     }
     return "SPECTATING " + name + " - STICK RIGHT / TAB: NEXT";
 }

@@ -24,8 +24,8 @@ constexpr float kFace = -1.1f;
 constexpr float kInstrumentDepth = -1.08f;
 constexpr Point kOverview{-0.6f, -0.5f, kInstrumentDepth};
 constexpr Point kRadar{0.0f, -0.5f, kInstrumentDepth};
-constexpr Point kHeading{0.6f, -0.32f, kInstrumentDepth};
-constexpr Point kTorso{0.6f, -0.68f, kInstrumentDepth};
+constexpr Point kHeading{0.6f, -0.6f, kInstrumentDepth};
+constexpr Point kTorso{0.6f, -0.22f, kInstrumentDepth};
 
 class MeshBuilder {
 public:
@@ -124,7 +124,7 @@ CockpitModel demoCockpit() {
     MeshBuilder mesh;
     mesh.object("Dashboard");
     mesh.box({-1.3f, -0.85f, -1.4f}, {1.3f, -0.2f, kFace}, kPanel);
-    mesh.box({-1.3f, -0.2f, -1.3f}, {1.3f, -0.16f, -1.0f}, kHull);  // the sill
+    mesh.box({-1.3f, -0.2f, -1.3f}, {1.3f, -0.17f, kFace}, kHull);  // the sill
     bezel(mesh, kOverview, 0.2f, 0.2f);
     bezel(mesh, kRadar, 0.21f, 0.21f);
     bezel(mesh, kHeading, 0.2f, 0.08f);
