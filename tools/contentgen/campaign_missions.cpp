@@ -16,6 +16,8 @@ constexpr std::uint32_t kCountDown1 = 0x80020001u;  // counter 1 counts down
 constexpr std::uint32_t kSetFlag0 = 0x80010000u;    // raises mission flag 0
 constexpr int kNoPickup = 255;
 constexpr int kGeneratorType = 4;
+// Not a unit type: a ship whose deck carries a generator of field guns.
+constexpr int kShipWithGenerator = 100;
 
 // Behaviour bits of unit parameter records.
 constexpr std::uint32_t kRouteBit = 1u << 0;
@@ -30,7 +32,7 @@ const std::vector<std::vector<int>> kSB1Units = {
 };
 const std::vector<std::vector<int>> kSB2Units = {
     {0, 2, 4}, {1, 5}, {3, 6}, {7, 8}, {8, 9}, {10, 11}, {0, 13, 12}, {13, 14}, {15, 16, 8}, {17, 18},
-    {19, 20}, {21, 22}, {0, 1}, {2, 5, 4}, {9, 22}, {0, 17, 12}, {3, 5}, {6, 7}, {8, 10, 14}, {15, 19, 22},
+    {19, 20}, {21, 22}, {0, 1}, {2, 5, 4}, {9, 22}, {0, 17, 12, kShipWithGenerator}, {3, 5}, {6, 7}, {8, 10, 14}, {15, 19, 22},
 };
 
 // Byte offset of the route record by unit type; SB2 gives more types a route.
@@ -170,7 +172,8 @@ private:
         case 10: bytes.word(2, 2); break;
         case 12:
             // Drops copies of the mission's first two units.
-            bytes.word(0, 0).word(1, 1).word(2, 1).word(3, 2).word(4, 512).word(5, 2).word(6, 1).word(7, 2).word(10, 1);
+            bytes.word(0, 0).word(1, 1).word(2, 1).word(3, 2).word(4, 512).word(5, 2).word(6, 1).word(7, 2).word(8, 5).word(9, 1)
+                .word(10, 1);  // a template word above 2 is skipped
             break;
         default: bytes.word(0, static_cast<std::uint32_t>(type)); break;
         }
@@ -191,17 +194,35 @@ private:
             const GroundPoint at = unitPlace(static_cast<int>(slot) + index_);
             if (type == kGeneratorType) {
                 ParameterBytes bytes;
-                bytes.word(0, campaign_ == 0 && index_ == 5 ? 17 : 6).word(1, 4 * 256).word(2, 4);
+                // SB1 mission 5 asks for more reserved entries than the 16 allowed.
+                const bool crowded = campaign_ == 0 && index_ == 5;
+                bytes.word(0, crowded ? 17 : 6).word(1, 4 * 256).word(2, crowded ? 20 : 4);
                 bytes.word(3, static_cast<std::uint32_t>(lastUnit)).word(4, 3 * 256).word(5, 2);
                 sketch_.generator(at, bytes);
                 continue;
             }
             const int occurrence = occurrences[type]++;
+            if (type == kShipWithGenerator) {
+                lastUnit = shipWithGenerator(at);
+                continue;
+            }
             if (type == 9) lastUnit = shipWithGun(at, occurrence);
             else lastUnit = sketch_.unit(type, at, fileYaw(0.3 * static_cast<double>(slot)), parametersFor(type, at, occurrence));
             if (type == 20 && campaign_ == 1)
                 sketch_.json()["spawns"][static_cast<std::size_t>(lastUnit)]["destination"] = filePosition({0, -260});
         }
+    }
+
+    // A ship carrying a generator that releases field guns onto its deck;
+    // the generator reserves the default eight entries (word 2 is 0).
+    int shipWithGenerator(GroundPoint at) {
+        const int gun = sketch_.unit(2, {at.x, at.z - 6}, 0, ParameterBytes().word(2, 1).behaviour(kRouteBit));
+        ParameterBytes release;
+        release.word(0, 3).word(1, 2 * 256).word(3, static_cast<std::uint32_t>(gun)).word(4, 256);
+        const int generator = sketch_.generator({at.x, at.z - 6}, release);
+        ParameterBytes ship = parametersFor(9, at, 1, kCarriesBit);
+        ship.word(2, static_cast<std::uint32_t>(generator));
+        return sketch_.unit(9, at, fileYaw(-0.7), ship);
     }
 
     // A patrol ship carrying a gun turret that rides along on its deck.

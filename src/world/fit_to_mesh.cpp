@@ -1,0 +1,12 @@
+#include "world/mesh_bounds.h"
+#include "world/mission_loading.h"
+
+namespace bastion {
+
+void fitToMesh(Target& target) {
+    const MeshBox box = target.mesh ? turnedMeshBox(*target.mesh, target.homeYaw) : MeshBox{};
+    target.position = target.home + box.centre();
+    target.extent = box.half();
+}
+
+}  // namespace bastion
