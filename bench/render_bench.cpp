@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "contentgen/content_tree.h"
+#include "render/cockpit_frame.h"
 #include "render/gl_window.h"
 #include "render/offscreen_target.h"
 #include "render/renderer.h"
@@ -36,23 +37,31 @@ private:
     std::filesystem::path path_;
 };
 
-// One desktop view of the default World at 1280 x 800, resolved into a
-// caller framebuffer and finished on the GPU each time.
-void BM_RendererDraw(benchmark::State& state) {
-    std::unique_ptr<bastion::Renderer> renderer;
-    std::unique_ptr<bastion::testing_support::OffscreenTarget> target;
-    const DemoTree tree;
+// A renderer on the demo tree and a 1280 x 800 caller framebuffer; false
+// after reporting why when no GL context can be had.
+bool prepare(benchmark::State& state, const DemoTree& tree, std::unique_ptr<bastion::Renderer>& renderer,
+             std::unique_ptr<bastion::testing_support::OffscreenTarget>& target) {
     try {
         bastion::testing_support::requireGlContext();
         renderer = std::make_unique<bastion::Renderer>(tree.path() / "cockpit");
         target = std::make_unique<bastion::testing_support::OffscreenTarget>(1280, 800);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
-        return;
+        return false;
     }
     state.SetLabel(reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    const bastion::World world;
     target->bindAndClear(0, 0, 0);
+    return true;
+}
+
+// One desktop view of the default World at 1280 x 800, resolved into a
+// caller framebuffer and finished on the GPU each time.
+void BM_RendererDraw(benchmark::State& state) {
+    std::unique_ptr<bastion::Renderer> renderer;
+    std::unique_ptr<bastion::testing_support::OffscreenTarget> target;
+    const DemoTree tree;
+    if (!prepare(state, tree, renderer, target)) return;
+    const bastion::World world;
     // The first view allocates the multisample target; time the steady state.
     renderer->draw(world, vant::identity, vant::identity, vant::identity, false, nullptr);
     for (auto _ : state) {
@@ -62,5 +71,29 @@ void BM_RendererDraw(benchmark::State& state) {
 }
 // The GL driver may render on threads of its own: measure wall time.
 BENCHMARK(BM_RendererDraw)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The playing view as the desktop shows it: the camera at the pilot's eye
+// along the torso, the desktop projection, the horizon, the three slices,
+// the cockpit with its lamps and instruments, and the aim marker.
+void BM_PlayingView(benchmark::State& state) {
+    std::unique_ptr<bastion::Renderer> renderer;
+    std::unique_ptr<bastion::testing_support::OffscreenTarget> target;
+    const DemoTree tree;
+    if (!prepare(state, tree, renderer, target)) return;
+    const bastion::World world;
+    const vant::Matrix camera = bastion::cockpitFrame(world.pilot);
+    vant::Matrix projection{};
+    projection[0] = 1.0f / (0.7602044f * 1280.0f / 800.0f);
+    projection[5] = 1.3154358f;
+    projection[10] = -1.0000333f;
+    projection[11] = -1.0f;
+    projection[14] = -0.10000167f;
+    renderer->draw(world, projection, camera, camera, false, nullptr);
+    for (auto _ : state) {
+        renderer->draw(world, projection, camera, camera, false, nullptr);
+        glFinish();
+    }
+}
+BENCHMARK(BM_PlayingView)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

@@ -18,7 +18,7 @@ function(bastion_library target)
     endif()
 endfunction()
 
-# One test program per folder of tests/, discovered by CTest.
+# One test program per folder of tests/.
 function(bastion_tests name dir)
     file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
     if(NOT sources)
@@ -27,7 +27,9 @@ function(bastion_tests name dir)
     add_executable(${name} ${sources})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PRIVATE ${ARGN} bastion_test_support GTest::gtest GTest::gmock GTest::gtest_main)
-    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy"
-        ENVIRONMENT_MODIFICATION "LSAN_OPTIONS=set:suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+    # One CTest entry per test program: each program sets up its GL window and
+    # demo content once, instead of once per test case in a fresh process.
+    add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT
+        "SDL_AUDIODRIVER=dummy;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
 endfunction()

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "render/cockpit_files.h"
 #include "render/matrix.h"
 #include "world/math.h"
 #include "world/pilot.h"
@@ -79,6 +80,20 @@ public:
     // Releases the uploaded meshes of the current World.
     void clearWorld();
 
+    // Scene stages: the menu panel, the horizon panorama, one depth slice of
+    // the world, the player's arms, the cockpit with its lamps and the
+    // instruments. `cockpitFrame` maps cockpit space to the world.
+    void frontend(const Frontend& menu, const Matrix& cockpitFrame);
+    void horizon(const World& world);
+    void drawWorldLayer(const World& world, const Matrix& camera, bool paused, const Frontend* frontend);
+    void drawArms(const World& world);
+    void drawCockpit(const World& world, const Matrix& camera, bool paused);
+    void instruments(const World& world, const Matrix& cockpitFrame, bool paused);
+
+    // False only while slice culling is on and the model's bounding sphere
+    // under M lies wholly outside the current slice's depth range.
+    bool visibleWorld(const Model& model, const Matrix& M) const;
+
     // Basic program and unit cube.
     std::uint32_t basicProgram = 0;
     std::uint32_t cubeVertexArray = 0;
@@ -101,9 +116,22 @@ public:
     Matrix frameMatrix = vant::identity;
 
     // Cockpit: program and mesh (filled by the cockpit loader).
+    using VertexRange = bastion::VertexRange;
+    using AmmoReadout = bastion::AmmoReadout;
     std::uint32_t cockpitProgram = 0;
     std::uint32_t cockpitVertexArray = 0;
     std::uint32_t cockpitBuffer = 0;
+    std::int32_t cockpitTransformLocation = -1;
+    std::int32_t cockpitEyeLocation = -1;
+    std::int32_t cockpitBodyVertices = 0;
+    std::int32_t cockpitLowerVertices = 0;
+    std::int32_t cockpitLampColorLocation = -1;
+    std::array<VertexRange, 5> healthLamps{};
+    std::array<AmmoReadout, 6> ammoReadouts{};
+    Vec3 overviewAnchor;
+    Vec3 radarAnchor;
+    Vec3 torsoAnchor;
+    Vec3 headingAnchor;
 
     // Art images, briefings by campaign, and the art program with its quad.
     std::map<std::string, Texture> textures;

@@ -5,11 +5,11 @@
 
 namespace bastion {
 
-float hit(Vec3 a, Vec3 b, const Target& target, float radius) {
+float segment(Vec3 a, Vec3 b, Vec3 box, Vec3 size) {
     const float from[3] = {a.x, a.y, a.z};
     const float to[3] = {b.x, b.y, b.z};
-    const float centre[3] = {target.position.x, target.position.y, target.position.z};
-    const float half[3] = {target.extent.x + radius, target.extent.y + radius, target.extent.z + radius};
+    const float centre[3] = {box.x, box.y, box.z};
+    const float half[3] = {size.x, size.y, size.z};
     float lo = 0.0f, hi = 1.0f;
     for (int axis = 0; axis < 3; ++axis) {
         const float delta = to[axis] - from[axis];
@@ -26,6 +26,10 @@ float hit(Vec3 a, Vec3 b, const Target& target, float radius) {
         if (lo > hi) return kMiss;
     }
     return lo;
+}
+
+float hit(Vec3 a, Vec3 b, const Target& target, float radius) {
+    return segment(a, b, target.position, target.extent + Vec3{radius, radius, radius});
 }
 
 }  // namespace bastion

@@ -2,7 +2,11 @@
 
 #include <fstream>
 
+#include "contentgen/cockpit_model.h"
+
 namespace bastion::testing_support {
+
+ArtTree::ArtTree() : folder_("art-tree") { contentgen::writeCockpit(cockpit(), contentgen::demoCockpit()); }
 
 void ArtTree::writeManifest(const std::string& folder, const nlohmann::json& assets) const {
     const std::string text = nlohmann::json{{"assets", assets}}.dump();

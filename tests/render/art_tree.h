@@ -15,7 +15,8 @@ namespace bastion::testing_support {
 // raw images and briefing files in "art" and "sb2/art".
 class ArtTree {
 public:
-    ArtTree() : folder_("art-tree") {}
+    // The demo cockpit is written first, so that a renderer can stand on it.
+    ArtTree();
 
     const std::filesystem::path& retail() const { return folder_.path(); }
     std::filesystem::path cockpit() const { return retail() / "cockpit"; }

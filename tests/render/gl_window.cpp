@@ -54,5 +54,6 @@ void requireGlContext() { static const GlWindow window; }
 
 }  // namespace bastion::testing_support
 
-// SDL's desktop-bus connection keeps a buffer the bus library never frees.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\n"; }
+// SDL's desktop-bus connection keeps a buffer the bus library never frees,
+// and Mesa's software rasteriser now and then keeps one of its own.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\nleak:swrast_dri.so\n"; }

@@ -1,12 +1,14 @@
 #include "contentgen/art_images.h"
 
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
 #include "contentgen/hud_font.h"
 #include "contentgen/json_file.h"
+#include "contentgen/scenery_art.h"
 
 namespace bastion::contentgen {
 namespace {
@@ -52,8 +54,13 @@ ArtImage briefingPanel() {
 }
 
 void writeArt(const std::filesystem::path& retail) {
-    writeArtFolder(retail / "art", {{"hud-font", kFontWidth, kFontHeight, hudFontPixels()}, briefingPanel()});
-    writeArtFolder(retail / "sb2/art", {});
+    std::vector<ArtImage> sb1{{"hud-font", kFontWidth, kFontHeight, hudFontPixels()}, briefingPanel()};
+    for (std::vector<ArtImage> more : {menuPanels(), missionThumbnails(0), horizonImages(0)})
+        std::move(more.begin(), more.end(), std::back_inserter(sb1));
+    writeArtFolder(retail / "art", sb1);
+    std::vector<ArtImage> sb2 = missionThumbnails(1);
+    for (ArtImage& image : horizonImages(1)) sb2.push_back(std::move(image));
+    writeArtFolder(retail / "sb2/art", sb2);
 }
 
 }  // namespace bastion::contentgen

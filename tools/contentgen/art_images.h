@@ -20,9 +20,9 @@ struct ArtImage {
 // frame, in the panel's 320 x 274 layout.
 ArtImage briefingPanel();
 
-// The SB1 art folder ("art": "manifest.json" with the HUD font and the
-// briefing panel) and the SB2 art folder ("sb2/art": a manifest of its own,
-// so that its briefings load).
+// The SB1 art folder ("art": "manifest.json" with the HUD font, the menu
+// panels, the mission thumbnails and the horizons) and the SB2 art folder
+// ("sb2/art": its thumbnails and horizons).
 void writeArt(const std::filesystem::path& retail);
 
 }  // namespace bastion::contentgen

@@ -2,6 +2,7 @@
 
 #include "contentgen/art_images.h"
 #include "contentgen/campaign_missions.h"
+#include "contentgen/cockpit_model.h"
 #include "contentgen/decoration_models.h"
 #include "contentgen/frontend_export.h"
 #include "contentgen/gameplay_models.h"
@@ -28,6 +29,7 @@ void writeContentTree(const std::filesystem::path& root) {
 
     writeDecorationModels(root / "models");
     writeArt(root);
+    writeCockpit(root / "cockpit", demoCockpit());
 }
 
 }  // namespace bastion::contentgen

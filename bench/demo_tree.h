@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "world/world.h"
+
+namespace bastion::bench {
+
+struct DemoMission {
+    int campaign = 0;
+    int mission = 0;
+};
+
+// The demo content tree, written once per run into a private temp folder
+// that is removed when the program ends.
+const std::filesystem::path& demoTreeRoot();
+
+// The demo mission whose loaded World scores highest by `score` (the first
+// one on ties).
+DemoMission topDemoMission(const std::function<std::size_t(const World&)>& score);
+
+// "SB1 mission 3" and the like.
+std::string describe(DemoMission mission);
+
+}  // namespace bastion::bench

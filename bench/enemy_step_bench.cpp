@@ -1,0 +1,66 @@
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <string>
+
+#include "demo_tree.h"
+
+namespace {
+
+using bastion::Target;
+using bastion::World;
+
+constexpr float kFrame = 1.0f / 90.0f;
+// Frames between reloads, so the run keeps its full cast of units.
+constexpr int kFramesPerLoad = 900;
+
+std::size_t enemyUnits(const World& world) {
+    return static_cast<std::size_t>(std::count_if(world.targets.begin(), world.targets.end(), [](const Target& t) {
+        return t.unitType >= 0 && t.unitType < bastion::kEnemyTypeCount;
+    }));
+}
+
+bastion::bench::DemoMission busiestDemoMission() {
+    static const bastion::bench::DemoMission busiest = bastion::bench::topDemoMission(enemyUnits);
+    return busiest;
+}
+
+// The mission with every unit awake (reserve copies of generators and
+// carriers stay in reserve).
+void load(World& world, bastion::bench::DemoMission mission) {
+    world = World{};
+    world.configure({1, 1, 2, 2, 5, 8}, bastion::ArmRig{});
+    world.loadMission(bastion::bench::demoTreeRoot(), mission.mission, mission.campaign, true);
+    for (Target& t : world.targets) {
+        if (t.unitType >= 0 && !t.derived) t.active = true;
+    }
+}
+
+// One 90 Hz World::step of the busiest demo mission, enemies included; the
+// pilot stands still and never falls, so the mission keeps running.
+void BM_StepBusiestDemoMission(benchmark::State& state) {
+    const bastion::bench::DemoMission busiest = busiestDemoMission();
+    World world;
+    load(world, busiest);
+    const bastion::Input input;
+    int frame = 0;
+    std::size_t projectiles = 0;
+    for (auto _ : state) {
+        if (++frame == kFramesPerLoad) {
+            state.PauseTiming();
+            load(world, busiest);
+            frame = 0;
+            state.ResumeTiming();
+        }
+        world.step(input, kFrame, true);
+        world.pilot.health = 100.0f;
+        world.pilot.status = bastion::kStatusActive;
+        world.sounds.clear();
+        projectiles = std::max(projectiles, world.projectiles.size());
+    }
+    state.SetLabel(bastion::bench::describe(busiest) + ", " + std::to_string(enemyUnits(world)) + " units, up to " +
+                   std::to_string(projectiles) + " projectiles");
+}
+BENCHMARK(BM_StepBusiestDemoMission)->Unit(benchmark::kMicrosecond);
+
+}  // namespace

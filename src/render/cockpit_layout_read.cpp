@@ -1,0 +1,58 @@
+#include <cmath>
+#include <fstream>
+#include <stdexcept>
+
+#include <nlohmann/json.hpp>
+
+#include "render/cockpit_files.h"
+
+namespace bastion {
+namespace {
+
+using nlohmann::json;
+
+constexpr float kSizeBudget = 10.0f;
+constexpr float kLargestReadout = 0.05f;
+
+// The first three numbers of `value` as a cockpit-space point.
+Vec3 instrumentPosition(const json& value) {
+    const Vec3 position{value.at(0).get<float>(), value.at(1).get<float>(), value.at(2).get<float>()};
+    for (const float c : {position.x, position.y, position.z}) {
+        if (!std::isfinite(c) || std::fabs(c) > kSizeBudget) throw std::runtime_error("Invalid instrument position");
+    }
+    return position;
+}
+
+}  // namespace
+
+CockpitLayout readCockpitLayout(const std::filesystem::path& directory) {
+    std::ifstream file(directory / "layout.json", std::ios::binary);
+    const json document = json::parse(file);
+    if (document.at("schema") != 1 || document.at("ammo_in_overview") != false ||
+        !document.at("ammo").is_array() || document.at("ammo").size() != 6) {
+        throw std::runtime_error("Invalid cockpit instrument layout");
+    }
+    const json& ammo = document.at("ammo");
+
+    CockpitLayout layout;
+    std::array<bool, 6> used{};
+    for (const json& entry : ammo) {
+        const auto mount = entry.at("mount").get<std::int64_t>();
+        if (mount < 0 || mount > 5 || used[static_cast<std::size_t>(mount)])
+            throw std::runtime_error("Duplicate or invalid ammo mount");
+        used[static_cast<std::size_t>(mount)] = true;
+        AmmoReadout& readout = layout.ammo[static_cast<std::size_t>(mount)];
+        readout.position = instrumentPosition(entry.at("position"));
+        readout.size = entry.at("size").get<float>();
+        // Rejects NaN, either zero and negatives alike.
+        if (!(readout.size > 0.0f) || readout.size > kLargestReadout || !std::isfinite(readout.size))
+            throw std::runtime_error("Invalid readout scale");
+    }
+    layout.overview = instrumentPosition(document.at("overview"));
+    layout.radar = instrumentPosition(document.at("radar"));
+    layout.torso = instrumentPosition(document.at("torso"));
+    layout.heading = instrumentPosition(document.at("heading"));
+    return layout;
+}
+
+}  // namespace bastion
