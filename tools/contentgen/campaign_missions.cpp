@@ -84,7 +84,8 @@ private:
                            {"health", {300 + 20 * index_, 200}}};
         m["spawn"] = filePosition({0, 20});
         m["yaw"] = 0;
-        m["horizon"] = 180 + 10 * (index_ % 5);
+        // Panorama indices the demo art provides: six SB1 images, twenty SB2 ones.
+        m["horizon"] = campaign_ == 0 ? index_ % 6 : index_ % 20;
         m["ground"] = night() ? std::array<int, 3>{20, 30, 28} : std::array<int, 3>{70, 96, 60 + 3 * index_};
         m["sky"] = night() ? std::array<int, 3>{8, 12, 30} : std::array<int, 3>{110 + 4 * index_, 150, 200};
         m["light"] = {40 - 7 * index_, 100, -60 + 5 * index_};
