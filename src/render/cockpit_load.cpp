@@ -67,16 +67,7 @@ void Renderer::loadCockpit(const std::filesystem::path& cockpitDirectory) {
     const CockpitMesh mesh = readCockpitMesh(cockpitDirectory);
     const CockpitLayout layout = readCockpitLayout(cockpitDirectory);
 
-    const GLuint vertex = compileShader(GL_VERTEX_SHADER, kCockpitVertex);
-    GLuint fragment = 0;
-    try {
-        fragment = compileShader(GL_FRAGMENT_SHADER, kCockpitFragment);
-    } catch (...) {
-        glDeleteShader(vertex);
-        throw;
-    }
-    cockpitProgram = linkStages(vertex, fragment);
-    if (cockpitProgram == 0) throw std::runtime_error("Cockpit shader link failed");
+    cockpitProgram = buildProgram(kCockpitVertex, kCockpitFragment, "Cockpit shader link failed");
     cockpitTransformLocation = glGetUniformLocation(cockpitProgram, "transform");
     cockpitEyeLocation = glGetUniformLocation(cockpitProgram, "eye");
     cockpitLampColorLocation = glGetUniformLocation(cockpitProgram, "lampColor");

@@ -14,4 +14,18 @@ GLuint compileShader(GLenum type, const char* source) {
     return stage;
 }
 
+GLuint buildProgram(const char* vertexSource, const char* fragmentSource, const char* linkFailure) {
+    const GLuint vertex = compileShader(GL_VERTEX_SHADER, vertexSource);
+    GLuint fragment = 0;
+    try {
+        fragment = compileShader(GL_FRAGMENT_SHADER, fragmentSource);
+    } catch (...) {
+        glDeleteShader(vertex);
+        throw;
+    }
+    const GLuint program = linkStages(vertex, fragment);
+    if (program == 0) throw std::runtime_error(linkFailure);
+    return program;
+}
+
 }  // namespace bastion

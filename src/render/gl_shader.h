@@ -9,4 +9,8 @@ namespace bastion {
 // thrown as std::runtime_error.
 GLuint compileShader(GLenum type, const char* source);
 
+// Compiles both stages as compileShader does and links them into a program;
+// a program that does not link is deleted and `linkFailure` is thrown.
+GLuint buildProgram(const char* vertexSource, const char* fragmentSource, const char* linkFailure);
+
 }  // namespace bastion

@@ -5,6 +5,7 @@
 #include <GL/glew.h>
 
 #include "render/gl_objects.h"
+#include "render/gl_shader.h"
 #include "render/unit_cube.h"
 
 namespace bastion {
@@ -30,13 +31,6 @@ void main() {
 }
 )";
 
-GLuint shader(GLenum type, const char* source) {
-    std::string log;
-    const GLuint stage = compileStage(type, source, log);
-    if (stage == 0) throw std::runtime_error(log);
-    return stage;
-}
-
 void deleteModel(Renderer::Model& model) {
     if (model.buffer != 0) glDeleteBuffers(1, &model.buffer);
     if (model.vertexArray != 0) glDeleteVertexArrays(1, &model.vertexArray);
@@ -46,16 +40,7 @@ void deleteModel(Renderer::Model& model) {
 }  // namespace
 
 Renderer::Renderer(const std::filesystem::path& cockpitDirectory) {
-    const GLuint vertex = shader(GL_VERTEX_SHADER, kBasicVertex);
-    GLuint fragment = 0;
-    try {
-        fragment = shader(GL_FRAGMENT_SHADER, kBasicFragment);
-    } catch (...) {
-        glDeleteShader(vertex);
-        throw;
-    }
-    basicProgram = linkStages(vertex, fragment);
-    if (basicProgram == 0) throw std::runtime_error("Shader link failed");
+    basicProgram = buildProgram(kBasicVertex, kBasicFragment, "Shader link failed");
     transformLocation = glGetUniformLocation(basicProgram, "transform");
     tintLocation = glGetUniformLocation(basicProgram, "tint");
 
