@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "render/menu_rows.h"
+#include "render/transforms.h"
 #include "shell/frontend.h"
 
 namespace bastion {
@@ -160,6 +161,17 @@ void Layout::topStrip() {
 }
 
 }  // namespace
+
+vant::Matrix panelPoint(const vant::Matrix& frame, float x, float y, float depth) {
+    constexpr float kPanelDistance = 3.0f;
+    return vant::multiply(frame, vant::translation((x - 160.0f) * kPanelUnit, (137.0f - y) * kPanelUnit,
+                                                   depth - kPanelDistance));
+}
+
+vant::Matrix panelArtMatrix(const vant::Matrix& frame, const PanelArt& art) {
+    return vant::multiply(panelPoint(frame, art.x, art.y, art.depth),
+                          vant::scaling(art.w * kPanelUnit, -art.h * kPanelUnit, 1.0f));
+}
 
 std::vector<PanelItem> menuPanelItems(const Frontend& menu, const std::vector<Renderer::Mission>& briefings) {
     Layout layout(menu);

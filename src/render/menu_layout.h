@@ -4,6 +4,7 @@
 #include <variant>
 #include <vector>
 
+#include "render/matrix.h"
 #include "render/renderer.h"
 #include "world/math.h"
 
@@ -37,6 +38,19 @@ struct PanelChevron {
     float x, y, armX, armY, halfWidth;
 };
 using PanelItem = std::variant<PanelArt, PanelText, PanelChevron>;
+
+// One panel unit in units of the panel frame (the cockpit frame): the panel
+// hangs 3 units in front of the eye, centred on it, 4.16 by 3.562 units.
+inline constexpr float kPanelUnit = 0.013f;
+
+// The panel frame moved to panel point (x, y), `depth` in front of the
+// panel's plane.
+vant::Matrix panelPoint(const vant::Matrix& frame, float x, float y, float depth);
+
+// The model matrix that lays the art quad over the item's rectangle: quad
+// corner (0, 0) on (x, y), (1, 1) on (x + w, y + h), so the image's first
+// row is at the top.
+vant::Matrix panelArtMatrix(const vant::Matrix& frame, const PanelArt& art);
 
 // The whole panel of the menu's screen in drawing order, built from the menu
 // state and the briefings of the menu's campaign row. Empty texts are left

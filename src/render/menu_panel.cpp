@@ -3,35 +3,22 @@
 
 #include "render/menu_layout.h"
 #include "render/renderer.h"
-#include "render/transforms.h"
 #include "shell/frontend.h"
 
 namespace bastion {
 namespace {
 
-// One panel unit is 0.013 units of the panel frame; the panel hangs 3 units
-// in front of the eye, centred on it. Texts lie a little in front of the
-// background art, row markers in front of the texts.
-constexpr float kUnit = 0.013f;
-constexpr float kPanelDistance = 3.0f;
+// Texts lie a little in front of the background art, row markers in front
+// of the texts.
 constexpr float kTextDepth = 0.02f;
 constexpr float kMarkerDepth = 0.04f;
 
-vant::Matrix panelPoint(const vant::Matrix& frame, float x, float y, float depth) {
-    return vant::multiply(frame, vant::translation((x - 160.0f) * kUnit, (137.0f - y) * kUnit, depth - kPanelDistance));
-}
-
-// The art's corner (0, 0) falls on (x, y) and (1, 1) on (x + w, y + h), so
-// the image's first row is at the top.
 void panelArt(Renderer& renderer, const vant::Matrix& frame, const PanelArt& art) {
-    renderer.art(art.name,
-                 vant::multiply(panelPoint(frame, art.x, art.y, art.depth),
-                                vant::scaling(art.w * kUnit, -art.h * kUnit, 1.0f)),
-                 {0.0f, 0.0f, 1.0f, 1.0f}, art.tint);
+    renderer.art(art.name, panelArtMatrix(frame, art), {0.0f, 0.0f, 1.0f, 1.0f}, art.tint);
 }
 
 void panelText(Renderer& renderer, const vant::Matrix& frame, const PanelText& text) {
-    renderer.text(text.text, panelPoint(frame, text.x, text.y, kTextDepth), text.size * kUnit, text.colour);
+    renderer.text(text.text, panelPoint(frame, text.x, text.y, kTextDepth), text.size * kPanelUnit, text.colour);
 }
 
 void panelChevron(Renderer& renderer, const vant::Matrix& frame, const PanelChevron& chevron) {

@@ -10,6 +10,7 @@
 #include "render/draw_stage.h"
 #include "render/menu_layout.h"
 #include "render/menu_rows.h"
+#include "render/transforms.h"
 #include "shell/frontend.h"
 #include "world/world.h"
 
@@ -317,6 +318,31 @@ TEST(MenuPanel, ThumbnailNamesNumberFromOne) {
     EXPECT_EQ(thumbnailName(1, 0), "sb2-mission-thumbnail-01");
     EXPECT_EQ(thumbnailName(2, 4), "sb2-mission-thumbnail-05");
     EXPECT_EQ(thumbnailName(0, std::numeric_limits<int>::max()), "mission-thumbnail-2147483648");
+}
+
+// M x (x, y, 0, 1) of an affine matrix.
+Vec3 placed(const vant::Matrix& m, float x, float y) {
+    return {m[0] * x + m[4] * y + m[12], m[1] * x + m[5] * y + m[13], m[2] * x + m[6] * y + m[14]};
+}
+
+void expectNear(Vec3 actual, Vec3 expected) {
+    EXPECT_NEAR(actual.x, expected.x, 1e-5f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-5f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-5f);
+}
+
+TEST(MenuPanel, PanelSpaceHangsThreeUnitsBeforeTheEye) {
+    // The chevron of the first title row: its tip at panel point (20, 56).
+    expectNear(placed(panelPoint(vant::identity, 20, 56, 0.04f), 0, 0), {-1.82f, 1.053f, -2.96f});
+    // The background spans 4.16 by 3.562 units, its first image row on top.
+    const PanelArt background{"mission-briefing-panel", 0, 0, 320, 274, 0, kMenuWhite};
+    expectNear(placed(panelArtMatrix(vant::identity, background), 0, 0), {-2.08f, 1.781f, -3});
+    expectNear(placed(panelArtMatrix(vant::identity, background), 1, 1), {2.08f, -1.781f, -3});
+    const PanelArt thumbnail{"mission-thumbnail-01", 170, 40, 136, 116, 0.005f, kMenuWhite};
+    expectNear(placed(panelArtMatrix(vant::identity, thumbnail), 1, 1), {(306 - 160) * 0.013f, (137 - 156) * 0.013f, -2.995f});
+    // The frame carries the panel with the eye: here 12 up and turned a quarter left.
+    const vant::Matrix frame = vant::multiply(vant::translation(5, 12, 7), vant::rotationY(1.5707964f));
+    expectNear(placed(panelPoint(frame, 160, 137, 0), 0, 0), {2, 12, 7});
 }
 
 TEST(MenuPanelDraw, CampaignRowOutsideTheBriefingListsIsRefused) {
