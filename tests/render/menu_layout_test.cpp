@@ -215,36 +215,23 @@ TEST(MenuPanel, TopStripClosesOnlyTheMissionScreens) {
 }
 
 TEST(MenuPanel, SelectedRowCarriesTheChevron) {
-    Frontend menu;
-    menu.cursorRow = 1;
-    std::vector<PanelChevron> marks = chevrons(menuPanelItems(menu, {}));
-    ASSERT_EQ(marks.size(), 1u);
-    EXPECT_EQ(marks[0].x, 20);
-    EXPECT_EQ(marks[0].y, 73);
-    EXPECT_EQ(marks[0].armX, -0.05f);
-    EXPECT_EQ(marks[0].armY, 0.04f);
-    EXPECT_EQ(marks[0].halfWidth, 0.01f);
-
-    menu.screen = Frontend::kMissionMenu;
-    menu.cursorRow = 5;
-    marks = chevrons(menuPanelItems(menu, briefingsWithLines(16, 0)));
-    ASSERT_EQ(marks.size(), 1u);
-    EXPECT_EQ(marks[0].y, 116);
-
-    menu.screen = Frontend::kSkirmishSetup;
-    menu.cursorRow = 9;
-    marks = chevrons(menuPanelItems(menu, {}));
-    ASSERT_EQ(marks.size(), 1u);
-    EXPECT_EQ(marks[0].x, 17);
-    EXPECT_EQ(marks[0].y, 169);
-    EXPECT_EQ(marks[0].armX, -0.045f);
-    EXPECT_EQ(marks[0].armY, 0.035f);
-    EXPECT_EQ(marks[0].halfWidth, 0.008f);
-
-    // A cursor past the last row marks nothing.
-    menu.screen = Frontend::kTitle;
-    menu.cursorRow = 4;
-    EXPECT_TRUE(chevrons(menuPanelItems(menu, {})).empty());
+    struct Case {
+        Frontend::Screen screen;
+        int row;
+        std::vector<float> chevron;  // tip x, tip y, arm x, arm y, half-width; empty for none
+    };
+    for (const Case& c : {Case{Frontend::kTitle, 1, {20, 73, -0.05f, 0.04f, 0.01f}},
+                          Case{Frontend::kMissionMenu, 5, {20, 116, -0.05f, 0.04f, 0.01f}},
+                          Case{Frontend::kSkirmishSetup, 9, {17, 169, -0.045f, 0.035f, 0.008f}},
+                          Case{Frontend::kTitle, 4, {}}, Case{Frontend::kJoinCode, 0, {}}}) {
+        Frontend menu;
+        menu.screen = c.screen;
+        menu.cursorRow = c.row;
+        std::vector<float> found;
+        for (const PanelChevron& m : chevrons(menuPanelItems(menu, briefingsWithLines(16, 0))))
+            found.insert(found.end(), {m.x, m.y, m.armX, m.armY, m.halfWidth});
+        EXPECT_EQ(found, c.chevron) << "screen " << c.screen << " row " << c.row;
+    }
 }
 
 TEST(MenuPanel, CoopBlockAndSaveNoticeFollowTheSession) {
