@@ -1,11 +1,8 @@
-#include <algorithm>
-
 #include <GL/glew.h>
 
 #include "render/cockpit_frame.h"
 #include "render/cockpit_readings.h"
 #include "render/renderer.h"
-#include "render/transforms.h"
 #include "world/world.h"
 
 namespace bastion {
@@ -29,10 +26,7 @@ void Renderer::drawCockpit(const World& world, const Matrix& camera, bool paused
                 toCockpit[2] * viewer.x + toCockpit[6] * viewer.y + toCockpit[10] * viewer.z + toCockpit[14]);
     glDrawArrays(GL_TRIANGLES, 0, cockpitLowerVertices);
 
-    // The upper group breaks away a second after the pilot is killed.
-    const float e = pilot.dead ? std::max(pilot.ejection - 1.0f, 0.0f) : 0.0f;
-    const Matrix upper = vant::chain(frameMatrix, M, vant::translation(0.0f, 16.0f * e, 5.0f * e),
-                                     vant::rotationY(0.8f * e), vant::rotationX(0.7f * e));
+    const Matrix upper = vant::multiply(frameMatrix, upperGroupFrame(pilot, M));
     glUniformMatrix4fv(cockpitTransformLocation, 1, GL_FALSE, upper.data());
     glDrawArrays(GL_TRIANGLES, cockpitLowerVertices, cockpitBodyVertices - cockpitLowerVertices);
 

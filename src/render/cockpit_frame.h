@@ -10,4 +10,9 @@ namespace bastion {
 // live in it.
 vant::Matrix cockpitFrame(const Pilot& pilot);
 
+// Where the upper body group sits, given the cockpit frame: in place, except
+// from one second after a dead pilot's kill, when it rises, drifts towards
+// +Z and tumbles away about the cockpit origin.
+vant::Matrix upperGroupFrame(const Pilot& pilot, const vant::Matrix& cockpit);
+
 }  // namespace bastion

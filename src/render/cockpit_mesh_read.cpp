@@ -92,7 +92,8 @@ CockpitMesh readCockpitMesh(const std::filesystem::path& directory) {
     std::vector<VertexRange> lamps;
     std::ifstream manifestFile(directory / "mesh-manifest.json", std::ios::binary);
     const nlohmann::json manifest = nlohmann::json::parse(manifestFile);
-    for (const nlohmann::json& object : manifest.at("objects")) {
+    // A non-array "objects" is a type error, not a list of its members.
+    for (const nlohmann::json& object : manifest.at("objects").get_ref<const nlohmann::json::array_t&>()) {
         const std::string name = object.at("object").get<std::string>();
         if (name.compare(0, kLampPrefix.size(), kLampPrefix) != 0) continue;
         const auto first = object.at("first_vertex").get<std::int64_t>();

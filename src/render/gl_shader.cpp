@@ -7,7 +7,7 @@
 
 namespace bastion {
 
-GLuint compileShader(GLenum type, const char* source) {
+GLuint compile(GLenum type, const char* source) {
     std::string log;
     const GLuint stage = compileStage(type, source, log);
     if (stage == 0) throw std::runtime_error(log);
@@ -15,10 +15,10 @@ GLuint compileShader(GLenum type, const char* source) {
 }
 
 GLuint buildProgram(const char* vertexSource, const char* fragmentSource, const char* linkFailure) {
-    const GLuint vertex = compileShader(GL_VERTEX_SHADER, vertexSource);
+    const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
     GLuint fragment = 0;
     try {
-        fragment = compileShader(GL_FRAGMENT_SHADER, fragmentSource);
+        fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
     } catch (...) {
         glDeleteShader(vertex);
         throw;

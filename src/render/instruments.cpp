@@ -1,5 +1,6 @@
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include "render/cockpit_readings.h"
@@ -37,12 +38,6 @@ void ring(Renderer& renderer, const Matrix& M, float x, float y, float z, float 
         renderer.line(M, {x + radius * std::cos(a0), y + radius * std::sin(a0), z},
                       {x + radius * std::cos(a1), y + radius * std::sin(a1), z}, width, colour);
     }
-}
-
-Vec3 radarTargetColour(const World& world, const Target& target) {
-    if (world.campaign != 0 && target.unitType == 20) return {0.2f, 0.8f, 1.0f};
-    if (world.campaign != 0 && target.unitType == 21) return {1.0f, 0.8f, 0.2f};
-    return target.unitType >= 0 ? Vec3{1.0f, 0.2f, 0.1f} : Vec3{0.25f, 0.5f, 0.2f};
 }
 
 }  // namespace
@@ -84,11 +79,10 @@ void Renderer::instruments(const World& world, const Matrix& C, bool paused) {
     line(R, {-0.19f, 0, 0}, {0.19f, 0, 0}, 0.001f, kDimGreen);
     line(R, {0, -0.19f, 0}, {0, 0.19f, 0}, 0.001f, kDimGreen);
     for (const Target& target : world.targets) {
-        if (!target.active || target.hidden || target.health <= 0.0f) continue;
-        const RadarPoint p = radarProjection(local, target.position);
-        if (std::hypot(p.x, p.y) >= 0.18f) continue;
-        box(vant::chain(R, vant::translation(p.x, p.y, 0.002f), vant::scaling(0.003f, 0.003f, 0.001f)),
-            radarTargetColour(world, target));
+        const std::optional<RadarPoint> p = radarTarget(local, target);
+        if (!p) continue;
+        box(vant::chain(R, vant::translation(p->x, p->y, 0.002f), vant::scaling(0.003f, 0.003f, 0.001f)),
+            radarTargetColour(world.campaign, target));
     }
     const auto radarMarker = [&](Vec3 point, const std::string& label, Vec3 colour) {
         const RadarPoint p = clampedRadarProjection(local, point);
@@ -99,15 +93,7 @@ void Renderer::instruments(const World& world, const Matrix& C, bool paused) {
         outline(*this, R, diamond, 0.002f, colour);
         text(label, at(R, {p.x + 0.01f, p.y + 0.006f, 0.006f}), 0.003f, colour);
     };
-    if (world.procedural) {
-        const auto& objectives = world.proceduralMission.objectives;
-        for (std::size_t i = 0; i < objectives.size(); ++i) {
-            if (objectives[i].done) continue;
-            radarMarker(objectives[i].centre, numberedLabel('O', static_cast<long long>(i) + 1),
-                        objectives[i].kind == 2 ? Vec3{0.2f, 0.85f, 1.0f} : kAmber);
-        }
-        if (world.proceduralMission.extracting) radarMarker(world.proceduralMission.extraction, "EX", kGreen);
-    }
+    for (const RadarMarker& marker : radarMarkers(world)) radarMarker(marker.point, marker.label, marker.colour);
     const float localHeading = wrap(local.angles[0] + local.angles[1]);
     for (const Pilot& p : radarPilots(world)) {
         const RadarPoint q = clampedRadarProjection(local, p.position);

@@ -290,6 +290,13 @@ TEST_F(CockpitFiles, BrokenJsonFailsWithTheLibrarysError) {
     model.manifest["objects"][0]["object"] = 7;
     contentgen::writeCockpit(folder.path(), model);
     EXPECT_THROW(readCockpitMesh(folder.path()), json::type_error);
+    // The same objects keyed by name are not a list of objects.
+    model = contentgen::demoCockpit();
+    json keyed = json::object();
+    for (const json& object : model.manifest["objects"]) keyed[object["object"].get<std::string>()] = object;
+    model.manifest["objects"] = keyed;
+    contentgen::writeCockpit(folder.path(), model);
+    EXPECT_THROW(readCockpitMesh(folder.path()), json::type_error);
     model = contentgen::demoCockpit();
     model.layout["radar"] = {0.0, 1.0};
     contentgen::writeCockpit(folder.path(), model);

@@ -1,9 +1,11 @@
 #include <array>
 #include <cmath>
+#include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "render/cockpit_frame.h"
 #include "render/cockpit_readings.h"
 #include "render/radar.h"
 #include "world/world.h"
@@ -38,6 +40,55 @@ TEST(CockpitLamps, FollowHealthBands) {
             EXPECT_EQ(cockpit::lampColour(c.health, lamp), c.lamps[static_cast<std::size_t>(lamp)])
                 << "health " << c.health << " lamp " << lamp;
     }
+}
+
+// A cockpit-space point carried through `M`.
+Vec3 through(const vant::Matrix& M, Vec3 p) {
+    return {M[0] * p.x + M[4] * p.y + M[8] * p.z + M[12], M[1] * p.x + M[5] * p.y + M[9] * p.z + M[13],
+            M[2] * p.x + M[6] * p.y + M[10] * p.z + M[14]};
+}
+
+TEST(CockpitEjection, UpperGroupStaysUntilASecondAfterTheKill) {
+    struct Case {
+        bool dead;
+        float ejection;
+    };
+    for (const Case c : {Case{false, 0.0f}, Case{false, 5.0f}, Case{true, 0.0f}, Case{true, 0.5f}, Case{true, 1.0f}}) {
+        Pilot pilot;
+        pilot.position = {40, 0, -7};
+        pilot.angles[0] = 0.3f;
+        pilot.dead = c.dead;
+        pilot.ejection = c.ejection;
+        const vant::Matrix M = cockpitFrame(pilot);
+        EXPECT_EQ(upperGroupFrame(pilot, M), M) << c.dead << " " << c.ejection;
+    }
+}
+
+TEST(CockpitEjection, UpperGroupTumblesThenRisesAndDriftsAft) {
+    Pilot pilot;
+    pilot.position = {0, -12, 0};  // the eye at the world origin
+    pilot.dead = true;
+    pilot.ejection = 3.0f;  // two seconds of flight
+    const float e = 2.0f;
+    const vant::Matrix unturned = upperGroupFrame(pilot, cockpitFrame(pilot));
+    // The origin only moves; a point above it turns about X (0.7 e) first,
+    // then about Y (0.8 e), then moves.
+    const Vec3 origin = through(unturned, {0, 0, 0});
+    EXPECT_NEAR(origin.x, 0.0f, 1e-5f);
+    EXPECT_NEAR(origin.y, 16.0f * e, 1e-5f);
+    EXPECT_NEAR(origin.z, 5.0f * e, 1e-5f);
+    const Vec3 above = through(unturned, {0, 1, 0});
+    EXPECT_NEAR(above.x, std::sin(0.7f * e) * std::sin(0.8f * e), 1e-5f);
+    EXPECT_NEAR(above.y, 16.0f * e + std::cos(0.7f * e), 1e-5f);
+    EXPECT_NEAR(above.z, 5.0f * e + std::sin(0.7f * e) * std::cos(0.8f * e), 1e-5f);
+
+    // The flight is in cockpit space: a walker turned left a quarter sends
+    // the group's +Z drift towards world +X.
+    pilot.angles[1] = kPi / 2;
+    const Vec3 turned = through(upperGroupFrame(pilot, cockpitFrame(pilot)), {0, 0, 0});
+    EXPECT_NEAR(turned.x, 5.0f * e, 1e-5f);
+    EXPECT_NEAR(turned.y, 16.0f * e, 1e-5f);
+    EXPECT_NEAR(turned.z, 0.0f, 1e-5f);
 }
 
 TEST(CockpitReadouts, ShowAmmunitionByWeapon) {
@@ -145,6 +196,71 @@ TEST(Radar, ClampsFarPointsToTheRim) {
     EXPECT_NEAR(far.x / far.y, 0.75f, 1e-5f);
     const RadarPoint near = clampedRadarProjection(local, {0, 0, -100});
     EXPECT_NEAR(near.y, 0.11f, 1e-6f);
+}
+
+TEST(Radar, ShowsIntactTargetsInsideTheOuterRing) {
+    Pilot local;
+    local.position = {10, 0, 20};
+    const auto target = [](Vec3 position, int unitType) {
+        Target t;
+        t.position = position;
+        t.unitType = unitType;
+        return t;
+    };
+    const Target ahead = target({10, 30, -140}, 4);  // 160 units straight ahead
+    const std::optional<RadarPoint> shown = radarTarget(local, ahead);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_NEAR(shown->x, 0.0f, 1e-6f);
+    EXPECT_NEAR(shown->y, 0.176f, 1e-6f);
+
+    Target inactive = ahead;
+    inactive.active = false;
+    Target hidden = ahead;
+    hidden.hidden = true;
+    Target destroyed = ahead;
+    destroyed.health = 0.0f;
+    for (const Target& gone : {target({10, 0, -150}, 4), inactive, hidden, destroyed})
+        EXPECT_FALSE(radarTarget(local, gone).has_value());
+
+    struct Case {
+        int campaign;
+        int unitType;
+        Vec3 colour;
+    };
+    const Case colours[] = {
+        {0, 4, {1.0f, 0.2f, 0.1f}},   {0, -1, {0.25f, 0.5f, 0.2f}}, {0, 20, {1.0f, 0.2f, 0.1f}},
+        {1, 20, {0.2f, 0.8f, 1.0f}},  {1, 21, {1.0f, 0.8f, 0.2f}},  {1, 3, {1.0f, 0.2f, 0.1f}},
+        {1, -1, {0.25f, 0.5f, 0.2f}},
+    };
+    for (const Case& c : colours)
+        EXPECT_EQ(radarTargetColour(c.campaign, target({}, c.unitType)), c.colour) << c.campaign << " " << c.unitType;
+}
+
+TEST(Radar, MarksOpenObjectivesByTheirPlaceAndTheExtraction) {
+    World world;
+    ProceduralObjective objective;
+    world.proceduralMission.objectives.assign(3, objective);
+    world.proceduralMission.objectives[0].done = true;
+    world.proceduralMission.objectives[1].kind = 2;
+    world.proceduralMission.objectives[1].centre = {5, 0, 6};
+    world.proceduralMission.extraction = {-30, 0, 40};
+    world.proceduralMission.extracting = true;
+    EXPECT_TRUE(radarMarkers(world).empty());  // not a generated mission
+
+    world.procedural = true;
+    std::vector<RadarMarker> markers = radarMarkers(world);
+    ASSERT_EQ(markers.size(), 3u);
+    EXPECT_EQ(markers[0].label, "O2");
+    EXPECT_EQ(markers[0].point, (Vec3{5, 0, 6}));
+    EXPECT_EQ(markers[0].colour, (Vec3{0.2f, 0.85f, 1.0f}));
+    EXPECT_EQ(markers[1].label, "O3");
+    EXPECT_EQ(markers[1].colour, cockpit::kAmber);
+    EXPECT_EQ(markers[2].label, "EX");
+    EXPECT_EQ(markers[2].point, (Vec3{-30, 0, 40}));
+    EXPECT_EQ(markers[2].colour, cockpit::kGreen);
+
+    world.proceduralMission.extracting = false;
+    EXPECT_EQ(radarMarkers(world).size(), 2u);
 }
 
 TEST(Radar, PilotsPutTheLocalPilotInItsSlot) {

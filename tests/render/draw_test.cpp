@@ -1,9 +1,14 @@
 #include <array>
+#include <stdexcept>
+#include <string>
 
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
 #include "render/draw_stage.h"
+#include "render/gl_objects.h"
+#include "render/gl_shader.h"
+#include "render/gl_window.h"
 #include "render/offscreen_target.h"
 #include "world/world.h"
 
@@ -16,6 +21,20 @@ using Pixel = std::array<int, 4>;
 // The default World's sky colour in bytes.
 const Pixel kSky{14, 24, 33, 255};
 const Pixel kRed{255, 0, 0, 255};
+
+TEST(ShaderStage, FailureCarriesTheCompilersLogVerbatim) {
+    testing_support::requireGlContext();
+    const char* const broken = "#version 330 core\nout vec4 colour;\nvoid main() { colour = missing; }\n";
+    std::string expected;
+    ASSERT_EQ(compileStage(GL_FRAGMENT_SHADER, broken, expected), 0u);
+    ASSERT_FALSE(expected.empty());
+    try {
+        compile(GL_FRAGMENT_SHADER, broken);
+        FAIL() << "compiled";
+    } catch (const std::runtime_error& error) {
+        EXPECT_EQ(error.what(), expected);
+    }
+}
 
 class DrawTest : public ::testing::Test {
 protected:

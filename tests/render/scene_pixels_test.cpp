@@ -170,6 +170,39 @@ TEST_F(ScenePixels, CockpitLeavesTheDefaultBindingAndNoLampColour) {
     EXPECT_EQ(renderer->sliceFar, 64.0f);
 }
 
+// The cockpit alone, as the world layer draws it for an ejecting pilot too.
+TEST_F(ScenePixels, CockpitCallRestoresTheDefaultBindingOnlyWhenItDraws) {
+    target.bindAndClear(0, 0, 0);
+    const auto bindings = [] {
+        GLint program = -1;
+        GLint vertexArray = -1;
+        glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+        glGetIntegerv(GL_VERTEX_ARRAY_BINDING, &vertexArray);
+        return std::array<GLuint, 2>{static_cast<GLuint>(program), static_cast<GLuint>(vertexArray)};
+    };
+    struct Case {
+        bool dead;
+        bool missile;
+    };
+    for (const Case c : {Case{false, false}, Case{true, false}, Case{false, true}}) {
+        world.pilot.dead = c.dead;
+        world.pilot.ejection = c.dead ? 3.0f : 0.0f;
+        world.pilot.health = c.dead ? 0.0f : 60.0f;
+        world.pilot.missile.active = c.missile;
+        testing_support::beginPrimitives(*renderer, vant::identity, true);
+        glUseProgram(0);
+        glBindVertexArray(0);
+        renderer->drawCockpit(world, cockpitFrame(world.pilot), false);
+        ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+        const std::array<GLuint, 2> expected =
+            c.missile ? std::array<GLuint, 2>{0, 0} : std::array<GLuint, 2>{renderer->basicProgram, renderer->cubeVertexArray};
+        EXPECT_EQ(bindings(), expected) << "dead " << c.dead << " missile " << c.missile;
+        std::array<float, 4> lamp{1, 1, 1, 1};
+        glGetUniformfv(renderer->cockpitProgram, renderer->cockpitLampColorLocation, lamp.data());
+        EXPECT_EQ(lamp, (std::array<float, 4>{0, 0, 0, 0}));
+    }
+}
+
 TEST_F(ScenePixels, CruiseMissileHidesTheCockpit) {
     world.pilot.missile.active = true;
     drawView(nullptr);
