@@ -51,14 +51,23 @@ Renderer::Renderer(const std::filesystem::path& cockpitDirectory) {
     glVertexAttribPointer(1, 1, GL_FLOAT, GL_FALSE, sizeof(CubeVertex),
                           reinterpret_cast<const void*>(offsetof(CubeVertex, light)));
 
-    loadCockpit(cockpitDirectory);
-    const std::filesystem::path retail = cockpitDirectory.parent_path();
-    loadArt(retail / "art");
-    loadModels(retail / "models");
-    gameplayDirectory = retail / "gameplay";
+    // A constructor that throws runs no destructor: free what was made.
+    try {
+        loadCockpit(cockpitDirectory);
+        const std::filesystem::path retail = cockpitDirectory.parent_path();
+        loadArt(retail / "art");
+        loadModels(retail / "models");
+    } catch (...) {
+        releaseGlObjects();
+        throw;
+    }
+    gameplayDirectory = cockpitDirectory.parent_path() / "gameplay";
 }
 
-Renderer::~Renderer() {
+Renderer::~Renderer() { releaseGlObjects(); }
+
+// Names never made are 0, which every delete call ignores.
+void Renderer::releaseGlObjects() {
     glDeleteFramebuffers(1, &sceneFramebuffer);
     glDeleteRenderbuffers(1, &sceneColour);
     glDeleteRenderbuffers(1, &sceneDepth);

@@ -79,6 +79,7 @@ public:
 
     // Releases the uploaded meshes of the current World.
     void clearWorld();
+    void releaseGlObjects();
 
     // Scene stages: the menu panel, the horizon panorama, one depth slice of
     // the world, the player's arms, the cockpit with its lamps and the
