@@ -1,7 +1,4 @@
-// Runs the built program as a user would and reads only its exit code and
-// its two output streams. Start-up checks run on SDL's dummy video driver,
-// which has no OpenGL, so they end at the window; the windowed runs need an
-// X display (scripts/test.sh starts Xvfb).
+// Command-line, start-up and frame-loop behaviour of the built program.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -18,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "program_fixture.h"
 #include "program_run.h"
 #include "retail_fixture.h"
 #include "support/demo_content.h"
@@ -27,95 +25,6 @@
 
 namespace bastion {
 namespace {
-
-// SDL's text for an OpenGL window on its dummy video driver.
-const std::string kNoWindow =
-    "OpenGL support is either not configured in SDL or not available in current SDL video driver (dummy) or "
-    "platform";
-
-const std::string kImportMessage =
-    "Import the local cart with tools/import_cartridge first, or use --fixture to skip cartridge validation";
-
-std::string fatal(const std::string& message) { return "Stormbastion XR: " + message + "\n"; }
-
-class ProgramTest : public testing::Test {
-protected:
-    testing_support::TempFolder temp{"program"};
-    std::filesystem::path folder = temp.path();
-    std::filesystem::path home = folder / "home";
-    std::filesystem::path empty = folder / "empty";
-    std::filesystem::path demo = testing_support::demoContent();  // read only
-    std::filesystem::path retail = folder / "retail";               // for tests that alter it
-    std::filesystem::path save = folder / "saves/campaign.json";
-    std::filesystem::path program = STORMBASTION_EXECUTABLE;
-
-    void SetUp() override {
-        std::filesystem::create_directories(home);
-        std::filesystem::create_directories(empty);
-    }
-
-    ProgramRun run(const std::vector<std::string>& args, std::vector<std::string> environment = {}) {
-        environment.push_back("HOME=" + home.string());
-        return runProgram(program, args, environment, folder / "run");
-    }
-
-    // Expects the run to end through the fatal path with exactly `message`.
-    void expectFatal(const std::vector<std::string>& args, const std::string& message,
-                     std::vector<std::string> environment = {}) {
-        const ProgramRun result = run(args, environment);
-        EXPECT_EQ(result.exitCode, 1) << message;
-        EXPECT_EQ(result.err, fatal(message));
-        EXPECT_EQ(result.out, "");
-    }
-
-    // Expects start-up to pass every check before video, printing exactly
-    // `out`, and to stop at the window that the dummy video driver cannot
-    // give an OpenGL context.
-    void expectStart(const std::vector<std::string>& args, const std::string& out = "",
-                     std::vector<std::string> environment = {}) {
-        environment.push_back("SDL_VIDEODRIVER=dummy");
-        const ProgramRun result = run(args, environment);
-        EXPECT_EQ(result.exitCode, 1) << result.err;
-        EXPECT_EQ(result.err, fatal(kNoWindow));
-        EXPECT_EQ(result.out, out);
-    }
-
-    // Runs with the test's X display and SDL's dummy audio driver, unless
-    // `environment` names another.
-    ProgramRun runWindowed(const std::vector<std::string>& args, std::vector<std::string> environment = {}) {
-        return run(args, windowed(std::move(environment)));
-    }
-
-    std::vector<std::string> windowed(std::vector<std::string> environment) {
-        const char* display = std::getenv("DISPLAY");
-        if (display == nullptr) ADD_FAILURE() << "Windowed runs need DISPLAY (scripts/test.sh starts Xvfb)";
-        environment.push_back(std::string("DISPLAY=") + (display ? display : ""));
-        if (const char* authority = std::getenv("XAUTHORITY")) {
-            environment.push_back(std::string("XAUTHORITY=") + authority);
-        }
-        environment.push_back("SDL_AUDIODRIVER=dummy");
-        return environment;
-    }
-
-    std::string moduleAndStatus() {
-        std::ifstream stream(demo / "manifest.json");
-        const nlohmann::json manifest = nlohmann::json::parse(stream);
-        return manifest["module"].get<std::string>() + "\n" + manifest["status"].get<std::string>() + "\n";
-    }
-
-    void write(const std::filesystem::path& path, const std::string& text) {
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary) << text;
-    }
-
-    void writeManifest(const nlohmann::json& manifest) { write(retail / "manifest.json", manifest.dump()); }
-
-    void writeImage(std::uintmax_t size, std::uintmax_t markerAt) {
-        std::string bytes(size, '\0');
-        bytes.replace(markerAt, kCartridgeMarker.size(), kCartridgeMarker);
-        write(retail / "cartridge.bin", bytes);
-    }
-};
 
 TEST_F(ProgramTest, HelpPrintsTheSevenLines) {
     const ProgramRun result = run({"--help"});
@@ -366,10 +275,6 @@ TEST_F(ProgramTest, BrokenCampaignRulesAreFatal) {
 
 // The windowed runs: the frame loop, the screenshot, the exit summary.
 
-// The renderer reports the demo cockpit once it has loaded it.
-const std::string kCockpitLine = "Loaded Blender cockpit: 264 triangles, six live ammo readouts\n";
-const std::string kTestRangeSummary = kCockpitLine + "Frames=3 destroyed=0 torso_degrees=0\n";
-
 TEST_F(ProgramTest, FixtureRunsItsFramesAndPrintsTheSummary) {
     const ProgramRun result = runWindowed({"--retail", demo.string(), "--fixture", "--frames", "3"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
@@ -388,26 +293,6 @@ TEST_F(ProgramTest, DemoCampaignStartRunsAFewFrames) {
         EXPECT_EQ(result.out, moduleAndStatus() + kTestRangeSummary);
         EXPECT_EQ(result.err, "");
     }
-}
-
-TEST_F(ProgramTest, ScreenshotIsAPpmOfTheDrawable) {
-    const std::filesystem::path shot = folder / "shot.ppm";
-    const ProgramRun result =
-        runWindowed({"--retail", demo.string(), "--fixture", "--frames", "3", "--screenshot", shot.string()});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, kTestRangeSummary);
-    std::ifstream stream(shot, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    const std::string header = "P6\n1280 800\n255\n";
-    ASSERT_EQ(bytes.size(), 3072016u);
-    EXPECT_EQ(bytes.substr(0, header.size()), header);
-    // The PPM's first row is the top of the view: open sky above the
-    // cockpit and the horizon.
-    std::size_t sky = 0;
-    for (std::size_t i = header.size(); i < header.size() + 3u * 1280u; i += 3) {
-        sky += bytes[i] == 14 && bytes[i + 1] == 24 && bytes[i + 2] == 33;
-    }
-    EXPECT_EQ(sky, 1280u);
 }
 
 TEST_F(ProgramTest, ScreenshotFailureIsFatalWithoutSummary) {
@@ -525,8 +410,7 @@ TEST_F(ProgramTest, BrokenArtIsFatalThroughTheProgram) {
          "Invalid mission order"},
     };
     for (const Case& c : cases) {
-        std::filesystem::remove_all(retail);
-        std::filesystem::copy(demo, retail, std::filesystem::copy_options::recursive);
+        copyDemoToRetail();
         firstName.clear();
         c.breakIt();
         const ProgramRun result = runWindowed({"--retail", retail.string(), "--fixture", "--frames", "1"});
