@@ -39,8 +39,10 @@ std::vector<std::string> lobbyRows(const Frontend& menu) {
 }
 
 std::string thumbnailName(int campaign, int mission) {
-    char name[40];
-    std::snprintf(name, sizeof name, "%smission-thumbnail-%02d", campaign != 0 ? "sb2-" : "", mission + 1);
+    // Counted in a wider type so that no mission index overflows its number.
+    char name[48];
+    std::snprintf(name, sizeof name, "%smission-thumbnail-%02lld", campaign != 0 ? "sb2-" : "",
+                  static_cast<long long>(mission) + 1);
     return name;
 }
 
