@@ -15,7 +15,8 @@ std::string horizonName(int campaign, int horizonIndex) {
     if (campaign == 0) {
         std::snprintf(name, sizeof name, "horizon-%02d", std::clamp(horizonIndex, 0, 5) + 1);
     } else {
-        std::snprintf(name, sizeof name, "sb2-horizon-%02d", horizonIndex + 1);
+        // Unclamped: widen first so the largest index still names an image.
+        std::snprintf(name, sizeof name, "sb2-horizon-%02lld", static_cast<long long>(horizonIndex) + 1);
     }
     return name;
 }

@@ -26,6 +26,8 @@ struct MarkerStyle {
 };
 
 constexpr Vec3 kMarkerGreen{0.6f, 1.0f, 0.8f};
+// The co-op notice and spectator lines, a paler green than the markers.
+constexpr Vec3 kNoticeGreen{0.7f, 1.0f, 0.8f};
 constexpr MarkerStyle kHeadMarker{0.065f, kMarkerGreen, -0.018f, 0.12f};
 constexpr MarkerStyle kTargetMarker{0.065f, {1.0f, 0.85f, 0.1f}, -0.018f, -0.055f};
 constexpr MarkerStyle kLeftMarker{0.035f, kMarkerGreen, -0.1f, -0.055f};
@@ -77,8 +79,8 @@ void Renderer::drawScene(const World& world, const Matrix& projection, const Mat
     if (frontend != nullptr && frontend->spectating) {
         frameMatrix = vant::multiply(projection, inverseCamera);
         glClear(GL_DEPTH_BUFFER_BIT);
-        text(spectatingLine(*frontend), offsetFrom(headUp, -0.65f, 0.55f, 0.0f), 0.009f, kMarkerGreen);
-        text(frontend->voiceLine, offsetFrom(headUp, -0.6f, -0.5f, 0.0f), 0.008f, kMarkerGreen);
+        text(spectatingLine(*frontend), offsetFrom(headUp, -0.65f, 0.55f, 0.0f), 0.009f, kNoticeGreen);
+        text(frontend->voiceLine, offsetFrom(headUp, -0.6f, -0.5f, 0.0f), 0.008f, kNoticeGreen);
         return;
     }
 
@@ -125,7 +127,7 @@ void Renderer::drawScene(const World& world, const Matrix& projection, const Mat
     }
 
     if (frontend != nullptr && frontend->coopActive)
-        text(frontend->voiceLine, offsetFrom(headUp, -0.6f, -0.65f, 0.0f), 0.007f, kMarkerGreen);
+        text(frontend->voiceLine, offsetFrom(headUp, -0.6f, -0.65f, 0.0f), 0.007f, kNoticeGreen);
 
     if (world.missionIndex >= 0) {
         const std::vector<std::string> lines = missionTextLines(world);

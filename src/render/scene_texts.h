@@ -42,8 +42,8 @@ std::optional<vant::Matrix> aimMarkerFrame(const vant::Matrix& hud, Vec3 p);
 // `projection` with its depth terms fitted to near..far.
 vant::Matrix depthFitted(const vant::Matrix& projection, float near, float far);
 
-// Whether the bounding box min..max under M, seen through `view`, reaches
-// into the depth range near..far (each widened by 0.02).
+// Whether the sphere around the bounding box min..max under M, seen through
+// `view`, reaches into the depth range near..far (each widened by 0.02).
 bool withinDepthSlice(const vant::Matrix& view, const vant::Matrix& M, Vec3 min, Vec3 max, float near, float far);
 
 }  // namespace bastion

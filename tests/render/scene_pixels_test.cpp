@@ -131,6 +131,43 @@ TEST_F(ScenePixels, PlayingViewShowsSkyHorizonAndCockpit) {
     }
 }
 
+// The head-locked notice lines keep their own green, apart from the aim
+// markers' (0.6, 1.0, 0.8).
+TEST_F(ScenePixels, NoticeLinesShowTheirGreen) {
+    const Pixel notice = bytes(0.7f, 1.0f, 0.8f);
+    const Pixel markerGreen = bytes(0.6f, 1.0f, 0.8f);
+    Frontend menu;
+    menu.screen = Frontend::kPlaying;
+    menu.voiceLine = "VOICE LINK UP";
+    // The rows of a line hanging 2 units before the eye at height y.
+    const auto rowsOf = [](float y) {
+        return std::array<int, 2>{static_cast<int>((y / 2 * 1.3154358f + 1) / 2 * kHeight) - 12,
+                                  static_cast<int>((y / 2 * 1.3154358f + 1) / 2 * kHeight) + 12};
+    };
+    struct Case {
+        const char* name;
+        bool spectating;
+        float y;
+    };
+    // Spectating: the "SPECTATING" line and the notice line below the middle.
+    // Connected with the ejection over: the notice line lower still.
+    const Case cases[] = {{"spectating line", true, 0.55f}, {"spectating notice", true, -0.5f},
+                          {"connected notice", false, -0.65f}};
+    for (const Case& c : cases) {
+        menu.spectating = c.spectating;
+        menu.coopActive = !c.spectating;
+        world.pilot.dead = !c.spectating;
+        world.pilot.status = c.spectating ? kStatusActive : kStatusLost;
+        drawView(&menu);
+        const auto [low, high] = rowsOf(c.y);
+        const auto seen = [&](const Pixel& colour) {
+            return count(low, high, [&colour](const Pixel& p) { return near(p, colour, 3); }, 400, 900);
+        };
+        EXPECT_GT(seen(notice), 20) << c.name;
+        EXPECT_EQ(seen(markerGreen), 0) << c.name;
+    }
+}
+
 TEST_F(ScenePixels, LampsFollowHealth) {
     const Pixel off = encoded(0.006f, 0.008f, 0.005f);
     const Pixel red = encoded(1.0f, 0.015f, 0.003f);

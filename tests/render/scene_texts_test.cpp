@@ -1,4 +1,5 @@
 #include <cmath>
+#include <limits>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@ TEST(HorizonName, ByCampaignAndIndex) {
     EXPECT_EQ(horizonName(1, 0), "sb2-horizon-01");
     EXPECT_EQ(horizonName(1, 19), "sb2-horizon-20");
     EXPECT_EQ(horizonName(1, 99), "sb2-horizon-100");
+    EXPECT_EQ(horizonName(1, std::numeric_limits<int>::max()), "sb2-horizon-2147483648");
+    EXPECT_EQ(horizonName(1, -3), "sb2-horizon--2");
 }
 
 TEST(MissionText, ObjectiveLinesThenStatusLine) {
