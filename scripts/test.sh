@@ -12,12 +12,24 @@ cmake --build --preset test
 export SDL_AUDIODRIVER=dummy
 XVFB_PID=""
 if [ -z "${DISPLAY:-}" ]; then
-    display=":$((90 + $$ % 100))"
-    Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and writes its number once it takes
+    # clients. Without -noreset it would reset whenever its last client
+    # leaves, and a program starting during a reset finds no GLX.
+    number_file="$(mktemp)"
+    Xvfb -displayfd 5 -noreset -screen 0 1280x1024x24 -nolisten tcp 5>"$number_file" >/dev/null 2>&1 &
     XVFB_PID=$!
-    trap 'kill "$XVFB_PID" 2>/dev/null || true' EXIT INT TERM
-    export DISPLAY="$display"
-    sleep 1
+    trap 'kill "$XVFB_PID" 2>/dev/null || true; rm -f "$number_file"' EXIT INT TERM
+    waited=0
+    # The number and its newline come in two writes.
+    while [ "$(wc -l <"$number_file")" -lt 1 ]; do
+        if [ "$waited" -ge 200 ] || ! kill -0 "$XVFB_PID" 2>/dev/null; then
+            echo "Xvfb did not start" >&2
+            exit 1
+        fi
+        sleep 0.1
+        waited=$((waited + 1))
+    done
+    export DISPLAY=":$(head -n 1 "$number_file")"
 fi
 
 ctest --preset test -j "$(nproc)"

@@ -2,8 +2,9 @@
 
 #include <stdexcept>
 
-#include <GL/glew.h>
 #include <SDL.h>
+
+#include "render/gl_functions.h"
 
 namespace bastion {
 namespace {
@@ -29,15 +30,7 @@ GameWindow::GameWindow(const std::string& title, bool headset) {
         if (window_ == nullptr) failWithSdl();
         context_ = SDL_GL_CreateContext(window_);
         if (context_ == nullptr) failWithSdl();
-        glewExperimental = GL_TRUE;
-        const GLenum status = glewInit();
-        if (status != GLEW_OK) {
-            throw std::runtime_error(reinterpret_cast<const char*>(glewGetErrorString(status)));
-        }
-        if (!GLEW_VERSION_3_3) throw std::runtime_error("OpenGL 3.3 is required");
-        // GLEW's probing of a core context may leave errors behind.
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        loadGlFunctions();
         SDL_GL_SetSwapInterval(headset ? 0 : 1);
     } catch (...) {
         release();

@@ -3,8 +3,9 @@
 #include <stdexcept>
 #include <string>
 
-#include <GL/glew.h>
 #include <SDL.h>
+
+#include "render/gl_functions.h"
 
 namespace bastion::testing_support {
 namespace {
@@ -22,15 +23,7 @@ public:
         if (window_ == nullptr) fail("SDL_CreateWindow");
         context_ = SDL_GL_CreateContext(window_);
         if (context_ == nullptr) fail("SDL_GL_CreateContext");
-        glewExperimental = GL_TRUE;
-        const GLenum status = glewInit();
-        if (status != GLEW_OK) {
-            throw std::runtime_error(std::string("glewInit: ") +
-                                     reinterpret_cast<const char*>(glewGetErrorString(status)));
-        }
-        // GLEW may leave an error behind while probing a core context.
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        loadGlFunctions();
     }
 
     GlWindow(const GlWindow&) = delete;

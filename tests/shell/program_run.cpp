@@ -22,18 +22,24 @@ std::string readFile(const std::filesystem::path& path) {
 
 #if defined(__SANITIZE_ADDRESS__)
 // The leak checker runs at exit, after the program's SDL_Quit has closed the
-// X display and Mesa has unloaded its software driver: the driver's static
-// blocks then belong to no loaded module and look leaked. Preloading the
-// driver keeps it, and so those blocks, in place; the program's own leaks are
-// still reported. Only runs that can open a window need it. The sanitizer
+// X display and Mesa has unloaded its software driver (and, on an EGL
+// context, its EGL library): their static blocks then belong to no loaded
+// module and look leaked. Preloading them keeps them, and so those blocks, in
+// place; the program's own leaks are still reported. Only runs that can open a window need it. The sanitizer
 // runtime then no longer comes first in the library list, which is harmless
 // here.
 void addDriverPreload(std::vector<std::string>& env) {
     const bool windowed =
         std::any_of(env.begin(), env.end(), [](const std::string& entry) { return entry.rfind("DISPLAY=", 0) == 0; });
-    const std::filesystem::path driver = "/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so";
-    if (!windowed || !std::filesystem::exists(driver)) return;
-    env.push_back("LD_PRELOAD=" + driver.string());
+    if (!windowed) return;
+    std::string preload;
+    for (const char* library :
+         {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "/usr/lib/x86_64-linux-gnu/libEGL_mesa.so.0"}) {
+        if (!std::filesystem::exists(library)) continue;
+        preload += (preload.empty() ? "" : ":") + std::string(library);
+    }
+    if (preload.empty()) return;
+    env.push_back("LD_PRELOAD=" + preload);
     for (std::string& entry : env) {
         if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
             entry += ":verify_asan_link_order=0";

@@ -89,6 +89,21 @@ TEST_F(ProgramView, PlayingViewShowsSkyHorizonAndCockpit) {
     EXPECT_FALSE(nearColour(image.at(viewPixelOf(0.9f, -0.75f, -1.1f)), kSky, 2));
 }
 
+// SDL makes its context through EGL where an X server offers no usable GLX
+// (and on Wayland): the game must run there and show the same picture.
+TEST_F(ProgramView, EglContextShowsTheSameView) {
+    const PpmImage glx = screenshot({"--fixture", "--screen", "playing"});
+    const std::filesystem::path eglShot = folder / "egl.ppm";
+    const ProgramRun result =
+        runWindowed({"--retail", demo.string(), "--fixture", "--screen", "playing", "--frames", "1", "--screenshot",
+                     eglShot.string()},
+                    {"SDL_VIDEO_X11_FORCE_EGL=1"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, kOneFrame);
+    ASSERT_TRUE(std::filesystem::exists(eglShot));
+    EXPECT_TRUE(readPpm(eglShot).rgb == glx.rgb);
+}
+
 TEST_F(ProgramView, TitleShowsThePanelWithItsFirstRowSelected) {
     const PpmImage image = screenshot({"--fixture"});
     EXPECT_EQ(image.at(viewPixelOf(0.0f, 0.3f, -3.0f)), testing_support::kTitlePlate);
