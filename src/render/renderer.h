@@ -67,6 +67,13 @@ public:
     void line(const Matrix& M, Vec3 a, Vec3 b, float width, Vec3 colour);
     void text(const std::string& s, const Matrix& M, float size, Vec3 colour);
     void art(const std::string& name, const Matrix& M, std::array<float, 4> uvRect, Vec3 tint);
+    // `art` in three steps, so that a run of images of one texture (the
+    // glyphs of a text) switches programs once: bind the art program and
+    // texture `name` (throws when it is missing), draw quads, then bind the
+    // basic program and the cube again.
+    void beginArt(const std::string& name);
+    void artQuad(const Matrix& M, std::array<float, 4> uvRect, Vec3 tint);
+    void endArt();
 
     // Start-up loaders, called by the constructor in this order.
     void loadCockpit(const std::filesystem::path& cockpitDirectory);

@@ -14,6 +14,8 @@ constexpr int kAtlasRows = 6;
 
 void Renderer::text(const std::string& s, const Matrix& M, float size, Vec3 colour) {
     const float cell = 4.0f * size;
+    // The art program stays bound from the first drawn glyph to the last.
+    bool begun = false;
     for (std::size_t i = 0; i < s.size(); ++i) {
         int c = static_cast<unsigned char>(s[i]);
         if (c >= 'a' && c <= 'z') c = c - 'a' + 'A';
@@ -26,8 +28,11 @@ void Renderer::text(const std::string& s, const Matrix& M, float size, Vec3 colo
             1.0f / kAtlasColumns,
             -1.0f / kAtlasRows,
         };
-        art("hud-font", vant::multiply(M, glyph), uv, colour);
+        if (!begun) beginArt("hud-font");
+        begun = true;
+        artQuad(vant::multiply(M, glyph), uv, colour);
     }
+    if (begun) endArt();
 }
 
 std::vector<std::string> missionLines(const std::string& text, std::uint64_t width) {
