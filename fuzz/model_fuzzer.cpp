@@ -10,6 +10,7 @@
 
 #include "demo_tree.h"
 #include "fuzz_verdict.h"
+#include "json_mutator.h"
 #include "world/decoded_json.h"
 #include "world/mission_loading.h"
 #include "world/model_mesh.h"
