@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "render/cockpit_files.h"
+#include "render/json_whole_number.h"
 
 namespace bastion {
 namespace {
@@ -37,7 +38,7 @@ CockpitLayout readCockpitLayout(const std::filesystem::path& directory) {
     CockpitLayout layout;
     std::array<bool, 6> used{};
     for (const json& entry : ammo) {
-        const auto mount = entry.at("mount").get<std::int64_t>();
+        const std::int64_t mount = wholeNumber(entry.at("mount"), -1);
         if (mount < 0 || mount > 5 || used[static_cast<std::size_t>(mount)])
             throw std::runtime_error("Duplicate or invalid ammo mount");
         used[static_cast<std::size_t>(mount)] = true;
