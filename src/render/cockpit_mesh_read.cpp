@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "render/cockpit_files.h"
-#include "render/json_whole_number.h"
+#include "render/json_numbers.h"
 
 namespace bastion {
 namespace {

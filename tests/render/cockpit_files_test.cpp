@@ -243,6 +243,7 @@ const MeshCase kMeshCases[] = {
     {"ZeroReadout", [](CockpitModel& m) { m.layout["ammo"][0]["size"] = 0.0; }, "Invalid readout scale"},
     {"NegativeZeroReadout", [](CockpitModel& m) { m.layout["ammo"][0]["size"] = -0.0; }, "Invalid readout scale"},
     {"OversizeReadout", [](CockpitModel& m) { m.layout["ammo"][0]["size"] = 0.051; }, "Invalid readout scale"},
+    {"HugeReadoutIsNotFinite", [](CockpitModel& m) { m.layout["ammo"][4]["size"] = 1e300; }, "Invalid readout scale"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CockpitFileChecks, ::testing::ValuesIn(kMeshCases),
