@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "render/cockpit_files.h"
+#include "render/json_numbers.h"
 
 namespace bastion {
 namespace {
@@ -16,7 +17,7 @@ constexpr float kLargestReadout = 0.05f;
 
 // The first three numbers of `value` as a cockpit-space point.
 Vec3 instrumentPosition(const json& value) {
-    const Vec3 position{value.at(0).get<float>(), value.at(1).get<float>(), value.at(2).get<float>()};
+    const Vec3 position{floatNumber(value.at(0)), floatNumber(value.at(1)), floatNumber(value.at(2))};
     for (const float c : {position.x, position.y, position.z}) {
         if (!std::isfinite(c) || std::fabs(c) > kSizeBudget) throw std::runtime_error("Invalid instrument position");
     }
@@ -37,13 +38,13 @@ CockpitLayout readCockpitLayout(const std::filesystem::path& directory) {
     CockpitLayout layout;
     std::array<bool, 6> used{};
     for (const json& entry : ammo) {
-        const auto mount = entry.at("mount").get<std::int64_t>();
+        const std::int64_t mount = wholeNumber(entry.at("mount"), -1);
         if (mount < 0 || mount > 5 || used[static_cast<std::size_t>(mount)])
             throw std::runtime_error("Duplicate or invalid ammo mount");
         used[static_cast<std::size_t>(mount)] = true;
         AmmoReadout& readout = layout.ammo[static_cast<std::size_t>(mount)];
         readout.position = instrumentPosition(entry.at("position"));
-        readout.size = entry.at("size").get<float>();
+        readout.size = floatNumber(entry.at("size"));
         // Rejects NaN, either zero and negatives alike.
         if (!(readout.size > 0.0f) || readout.size > kLargestReadout || !std::isfinite(readout.size))
             throw std::runtime_error("Invalid readout scale");

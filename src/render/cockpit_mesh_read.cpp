@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "render/cockpit_files.h"
+#include "render/json_numbers.h"
 
 namespace bastion {
 namespace {
@@ -96,8 +97,8 @@ CockpitMesh readCockpitMesh(const std::filesystem::path& directory) {
     for (const nlohmann::json& object : manifest.at("objects").get_ref<const nlohmann::json::array_t&>()) {
         const std::string name = object.at("object").get<std::string>();
         if (name.compare(0, kLampPrefix.size(), kLampPrefix) != 0) continue;
-        const auto first = object.at("first_vertex").get<std::int64_t>();
-        const auto span = object.at("vertex_count").get<std::int64_t>();
+        const std::int64_t first = wholeNumber(object.at("first_vertex"), -1);
+        const std::int64_t span = wholeNumber(object.at("vertex_count"), -1);
         if (lamps.size() == kLampCount || first < 0 || span < 0 || span > count || first > count - span ||
             first % 3 != 0 || span % 3 != 0) {
             fail("Invalid health lamp geometry");

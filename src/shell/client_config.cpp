@@ -1,6 +1,5 @@
 #include "shell/client_config.h"
 
-#include <cfloat>
 #include <cmath>
 #include <fstream>
 #include <stdexcept>
@@ -8,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/environment.h"
+#include "render/json_numbers.h"
 
 namespace bastion {
 namespace {
@@ -23,10 +23,7 @@ float volume(const json& config, const char* key, float current) {
     const auto found = config.find(key);
     if (found == config.end()) return current;
     if (!found->is_number()) throw std::runtime_error(std::string(key) + " must be a number from 0 to 1");
-    const double wide = found->get<double>();
-    // Beyond the float range the value would be infinite: refuse it without
-    // the undefined conversion.
-    const float value = std::fabs(wide) <= FLT_MAX ? static_cast<float>(wide) : INFINITY;
+    const float value = floatNumber(*found);
     if (!std::isfinite(value) || value < 0.0f || value > 1.0f) {
         throw std::runtime_error(std::string(key) + " must be from 0 to 1");
     }

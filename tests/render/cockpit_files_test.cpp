@@ -216,6 +216,11 @@ const MeshCase kMeshCases[] = {
          lampOf(m, 4)["vertex_count"] = std::numeric_limits<std::int64_t>::max() - 2;
      },
      "Invalid health lamp geometry"},
+    // Floats no 64-bit integer holds are refused, not converted.
+    {"LampStartBeyondEveryInteger", [](CockpitModel& m) { lampOf(m, 1)["first_vertex"] = 1e300; },
+     "Invalid health lamp geometry"},
+    {"LampCountBeyondEveryInteger", [](CockpitModel& m) { lampOf(m, 1)["vertex_count"] = -9223372036854775808.0 * 2; },
+     "Invalid health lamp geometry"},
     {"SchemaTwo", [](CockpitModel& m) { m.layout["schema"] = 2; }, "Invalid cockpit instrument layout"},
     {"AmmoInOverview", [](CockpitModel& m) { m.layout["ammo_in_overview"] = true; },
      "Invalid cockpit instrument layout"},
@@ -228,6 +233,8 @@ const MeshCase kMeshCases[] = {
     {"RepeatedMount", [](CockpitModel& m) { m.layout["ammo"][3]["mount"] = 1; }, "Duplicate or invalid ammo mount"},
     {"MountSix", [](CockpitModel& m) { m.layout["ammo"][5]["mount"] = 6; }, "Duplicate or invalid ammo mount"},
     {"MountMinusOne", [](CockpitModel& m) { m.layout["ammo"][0]["mount"] = -1; }, "Duplicate or invalid ammo mount"},
+    {"MountBeyondEveryInteger", [](CockpitModel& m) { m.layout["ammo"][0]["mount"] = 9223372036854775808.0; },
+     "Duplicate or invalid ammo mount"},
     {"ReadoutOutside", [](CockpitModel& m) { m.layout["ammo"][2]["position"][1] = 10.5; },
      "Invalid instrument position"},
     {"AnchorOutside", [](CockpitModel& m) { m.layout["heading"][2] = -11; }, "Invalid instrument position"},
@@ -236,6 +243,7 @@ const MeshCase kMeshCases[] = {
     {"ZeroReadout", [](CockpitModel& m) { m.layout["ammo"][0]["size"] = 0.0; }, "Invalid readout scale"},
     {"NegativeZeroReadout", [](CockpitModel& m) { m.layout["ammo"][0]["size"] = -0.0; }, "Invalid readout scale"},
     {"OversizeReadout", [](CockpitModel& m) { m.layout["ammo"][0]["size"] = 0.051; }, "Invalid readout scale"},
+    {"HugeReadoutIsNotFinite", [](CockpitModel& m) { m.layout["ammo"][4]["size"] = 1e300; }, "Invalid readout scale"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CockpitFileChecks, ::testing::ValuesIn(kMeshCases),
