@@ -23,7 +23,7 @@ bool inside(Vec3 point, Vec3 centre, Vec3 half) {
 // step, and then stands on the surface where it ends.
 bool followGround(const World& world, const Target& unit, Vec3& next) {
     const Vec3 step = next - unit.home;
-    const int parts = std::max(static_cast<int>(std::ceil(horizontal(step))), 1);
+    const int parts = std::max(static_cast<int>(std::ceil(std::min(horizontal(step), kMaxGroundSamples))), 1);
     const float radius = std::max(0.65f * std::min(unit.extent.x, unit.extent.z), 0.5f);
     for (int k = 1; k <= parts; ++k) {
         const Vec3 p = unit.home + step * (static_cast<float>(k) / static_cast<float>(parts));

@@ -22,7 +22,7 @@ bool finite(Vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::is
 // climbs more than 0.6 per unit (plus 0.6) anywhere along it.
 bool terrainAllows(const World& world, Vec3 from, Vec3 to) {
     const float distance = horizontalDistance(from, to);
-    const int samples = std::max(1, static_cast<int>(std::ceil(distance)));
+    const int samples = std::max(1, static_cast<int>(std::ceil(std::min(distance, kMaxGroundSamples))));
     for (int i = 1; i <= samples; ++i) {
         const Vec3 p = from + (to - from) * (static_cast<float>(i) / static_cast<float>(samples));
         if (!world.groundPassable(p, kWalkerRadius)) return false;

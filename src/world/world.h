@@ -25,6 +25,11 @@
 
 namespace bastion {
 
+// Moves over a procedural terrain test the ground once per unit of the step;
+// no real step is longer than this, and the cap keeps a corrupt length
+// convertible to a sample count.
+inline constexpr float kMaxGroundSamples = 4096.0f;
+
 using Loadout = std::array<Weapon, 6>;
 using Rectangle = std::array<float, 4>;  // minX, minZ, maxX, maxZ
 

@@ -165,6 +165,18 @@ TEST(Walking, ImpassableGroundIsRefusedWhole) {
     EXPECT_EQ(world.pilot.position, (Vec3{16, 0, 0}));
 }
 
+// A destination absurdly far away (a corrupt input) is refused without an
+// out-of-range sample count.
+TEST(Walking, FarDestinationOnATerrainIsSampledBoundedly) {
+    World world;
+    world.targets.clear();
+    world.proceduralTerrain = true;
+    testing_support::buildHeightField(world, 8, 16.0f, [](float, float) { return 0.0f; });
+    world.pilot.position = {0, 0, 0};
+    world.movePilot({1e30f, 0, 0});
+    EXPECT_EQ(world.pilot.position.x, 0.0f);
+}
+
 TEST(Walking, CoopPilotsMaySeparateButNotCloseIn) {
     World world;
     Pilot other = testing_support::activePilot(1, {0, 0, 47});
