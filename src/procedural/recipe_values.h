@@ -7,6 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "world/saturating_float.h"
+
 // Value tests shared by the layout and terrain checks of a procedural recipe.
 // Every accessor here tolerates any JSON value: a missing key, a wrong type or
 // a non-object parent gives "absent" instead of a JSON exception, so the
@@ -93,18 +95,7 @@ inline Rect<double> rectOf(const json& value) {
             value[3].get<double>()};
 }
 
-// Single precision, saturating to infinity beyond the float range so the
-// narrowing is defined for every finite double.
-inline float toFloat(double v) {
-    constexpr double largest = std::numeric_limits<float>::max();
-    if (v > largest) {
-        return std::numeric_limits<float>::infinity();
-    }
-    if (v < -largest) {
-        return -std::numeric_limits<float>::infinity();
-    }
-    return static_cast<float>(v);
-}
+inline float toFloat(double v) { return saturatingFloat(v); }
 
 inline Rect<float> toFloat(const Rect<double>& r) {
     return {toFloat(r.minX), toFloat(r.minZ), toFloat(r.maxX), toFloat(r.maxZ)};

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <cfloat>
-#include <cmath>
 #include <cstdint>
 
 #include <nlohmann/json.hpp>
+
+#include "world/saturating_float.h"
 
 // Conversions of JSON numbers that the JSON library would leave undefined for
 // values out of the target's range. Other JSON types raise the library's type
@@ -24,9 +24,6 @@ inline std::int64_t wholeNumber(const nlohmann::json& value, std::int64_t outsid
 }
 
 // `value` as a float; beyond the float range it is infinite.
-inline float floatNumber(const nlohmann::json& value) {
-    const double wide = value.get<double>();
-    return std::fabs(wide) <= FLT_MAX ? static_cast<float>(wide) : INFINITY;
-}
+inline float floatNumber(const nlohmann::json& value) { return saturatingFloat(value.get<double>()); }
 
 }  // namespace bastion
