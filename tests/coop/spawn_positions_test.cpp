@@ -78,8 +78,9 @@ TEST(SpawnPositions, ObstaclesAndSpacingMoveWalkersAside) {
 TEST(SpawnPositions, RoughGroundEverywhereCancelsTheDeployment) {
     World world;
     world.targets.clear();
-    testing_support::buildHeightField(world, 64, 2.0f, [](float x, float z) {
-        return (static_cast<int>(std::floor(x)) + static_cast<int>(std::floor(z))) % 2 == 0 ? 0.0f : 3.0f;
+    // A checkerboard of 2-unit steps, wider than the search reaches.
+    testing_support::buildHeightField(world, 80, 2.0f, [](float x, float z) {
+        return ((static_cast<int>(std::floor(x / 2.0f)) + static_cast<int>(std::floor(z / 2.0f))) & 1) ? 3.0f : 0.0f;
     });
     world.pilot.position = {0.0f, 0.0f, 0.0f};
     EXPECT_EQ(wireFailure([&] { spawn(world, {0}); }), "No clear co-op spawn nearby - deployment cancelled");
