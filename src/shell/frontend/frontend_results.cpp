@@ -1,5 +1,5 @@
-#include "shell/frontend.h"
-#include "shell/menu_press.h"
+#include "shell/frontend/frontend.h"
+#include "shell/frontend/menu_press.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <array>
 
-#include "shell/frontend.h"
-#include "shell/menu_press.h"
+#include "shell/frontend/frontend.h"
+#include "shell/frontend/menu_press.h"
 
 namespace bastion {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 
 namespace bastion::testing_menu {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "shell/shared/progression.h"
-#include "shell/skirmish_settings.h"
+#include "shell/frontend/skirmish_settings.h"
 #include "world/input.h"
 #include "world/pilot.h"
 #include "world/weapon.h"

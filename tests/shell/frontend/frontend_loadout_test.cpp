@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/menu_script.h"
+#include "shell/frontend/menu_script.h"
 
 namespace bastion {
 namespace {

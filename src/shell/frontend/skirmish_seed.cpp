@@ -1,4 +1,4 @@
-#include "shell/skirmish_settings.h"
+#include "shell/frontend/skirmish_settings.h"
 
 #include "world/random.h"
 

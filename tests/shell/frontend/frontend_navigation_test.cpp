@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/menu_script.h"
+#include "shell/frontend/menu_script.h"
 
 namespace bastion {
 namespace {

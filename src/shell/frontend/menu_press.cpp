@@ -1,8 +1,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "shell/frontend.h"
-#include "shell/menu_press.h"
+#include "shell/frontend/frontend.h"
+#include "shell/frontend/menu_press.h"
 
 namespace bastion {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/menu_script.h"
+#include "shell/frontend/menu_script.h"
 #include "world/world.h"
 
 namespace bastion {
