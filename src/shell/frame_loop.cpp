@@ -11,6 +11,7 @@
 #include "render/renderer.h"
 #include "shell/camera.h"
 #include "shell/game_window.h"
+#include "shell/headset_view.h"
 #include "shell/requests.h"
 #include "shell/screenshot.h"
 #include "shell/startup.h"
@@ -76,7 +77,10 @@ FrameLoop::FrameLoop(GameParts parts)
     session_.rig = parts_.renderer.armRig;
     Audio& audio = parts_.audio;
     session_.setVolumes = [&audio](float sound, float music) { audio.setVolumes(sound, music); };
-    session_.setRelativeMouse = [](bool on) { SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE); };
+    // The headset never captures the desktop mouse.
+    if (parts_.xr == nullptr) {
+        session_.setRelativeMouse = [](bool on) { SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE); };
+    }
     session_.frameLimited = frameLimit_ != 0;
 }
 
@@ -149,6 +153,7 @@ FrameRequests FrameLoop::pumpEvents() {
             if (requests.recenter) {
                 requests.recenter = false;
                 recenter(session_.look);
+                head_.taken = false;
                 world.pilot.missile.active = false;
                 world.resetTracking();
             }
@@ -191,7 +196,44 @@ void FrameLoop::stepEjectionDemo(const Input& input, float dt) {
     }
 }
 
-void FrameLoop::draw() {
+// The headset's input replaces the keyboard's select and back (Escape still
+// toggles the mission menu); `leave` is set when the runtime ends the session.
+Input FrameLoop::frameInput(FrameRequests& requests, bool& leave) {
+    Frontend& frontend = parts_.state.frontend;
+    vant::XR* xr = parts_.xr;
+    if (xr == nullptr) return desktopInput(readHeldKeys(), session_.look, windowFocused_, frontend.screen);
+    leave = !xr->beginFrame(false, false);
+    if (leave) return Input{};
+    const HeadsetFrame headset =
+        headsetInput(xr->tracking(), xr->focused(), xr->headPose(), frontend.screen, head_, pauseWasHeld_);
+    if (headset.missionMenu) toggleMissionMenu(session_);
+    requests.select = headset.select;
+    requests.back = headset.back;
+    return headset.input;
+}
+
+void FrameLoop::drawHeadset(bool tracked) {
+    vant::XR& xr = *parts_.xr;
+    const Frontend& frontend = parts_.state.frontend;
+    const World& world = parts_.world;
+    const vant::Matrix body = headsetBody(world, frontend, head_, xr.headPose());
+    const vant::Matrix head = vant::multiply(body, posePlacement(xr.headPose()));
+    xr.endFrame(
+        [&](const XrView& view, int, int, int) {
+            parts_.renderer.draw(world, eyeProjection(view.fov), vant::multiply(body, posePlacement(view.pose)), head,
+                                 !xr.focused(), &frontend);
+        },
+        true);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    // Frames the runtime does not show would otherwise spin.
+    if (!tracked) SDL_Delay(8);
+}
+
+void FrameLoop::draw(const Input& input) {
+    if (parts_.xr != nullptr) {
+        drawHeadset(input.head);
+        return;
+    }
     int width = 0;
     int height = 0;
     parts_.window.drawableSize(width, height);
@@ -212,7 +254,9 @@ bool FrameLoop::frame() {
     FrameRequests requests = pumpEvents();
     if (!requests.running) return false;
 
-    Input input = desktopInput(readHeldKeys(), session_.look, windowFocused_, frontend.screen);
+    bool leave = false;
+    Input input = frameInput(requests, leave);
+    if (leave) return false;
 
     const auto now = std::chrono::steady_clock::now();
     const float dt = static_cast<float>(std::chrono::duration_cast<std::chrono::nanoseconds>(now - previous_).count()) /
@@ -255,7 +299,7 @@ bool FrameLoop::frame() {
     const bool playing = frontend.screen == Frontend::kPlaying;
     parts_.audio.update(parts_.world, playing && input.focused, !playing && input.focused);
 
-    draw();
+    draw(input);
     ++frameCount_;
     if (!options.screenshot.empty() && frameLimit_ != 0 && frameCount_ == frameLimit_) {
         int width = 0;

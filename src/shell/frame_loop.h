@@ -8,6 +8,7 @@
 
 #include "shell/button_latches.h"
 #include "shell/desktop_input.h"
+#include "shell/headset_input.h"
 #include "shell/mission_setup.h"
 #include "shell/shell_session.h"
 
@@ -29,6 +30,7 @@ struct GameParts {
     MissionSources sources;
     std::ostream& out;
     std::ostream& err;
+    vant::XR* xr = nullptr;  // the headset session; null on the desktop
 };
 
 // The body of the program between start-up and shutdown: one pass of `frame`
@@ -53,7 +55,9 @@ private:
     FrameRequests pumpEvents();
     void stepSinglePlayer(Input& input, float dt);
     void stepEjectionDemo(const Input& input, float dt);
-    void draw();
+    Input frameInput(FrameRequests& requests, bool& leave);
+    void draw(const Input& input);
+    void drawHeadset(bool tracked);
 
     GameParts parts_;
     int frameLimit_ = 0;
@@ -63,6 +67,8 @@ private:
     // The state the front end's requests act on, with the mouse look.
     ShellSession session_;
     ButtonLatches latches_;
+    HeadReference head_;        // headset only
+    bool pauseWasHeld_ = false;  // headset pause button of the last frame
     std::chrono::steady_clock::time_point previous_;
 };
 

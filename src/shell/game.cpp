@@ -1,6 +1,7 @@
 #include "shell/game.h"
 
 #include <algorithm>
+#include <memory>
 #include <stdexcept>
 
 #include <SDL.h>
@@ -12,6 +13,7 @@
 #include "shell/game_window.h"
 #include "shell/startup.h"
 #include "world/world.h"
+#include "xr/xr.h"
 
 namespace bastion {
 namespace {
@@ -57,12 +59,17 @@ void runGame(Startup& state, std::ostream& out, std::ostream& err) {
     Renderer renderer(state.retail / "cockpit");
     Audio audio(state.retail);
     audio.setVolumes(frontend.soundVolume, frontend.musicVolume);
-    if (options.xr) throw std::runtime_error("Headset play is not available in this build");
+    std::unique_ptr<vant::XR> xr;
+    if (options.xr) {
+        xr = std::make_unique<vant::XR>();
+        xr->initialize(window.window());
+        out << xr->description() << '\n';
+    }
 
     World world;
     world.difficulty = frontend.difficulty;
     world.configure(frontend.loadout, renderer.armRig);
-    FrameLoop loop(GameParts{state, window, renderer, audio, world, missionSources(state), out, err});
+    FrameLoop loop(GameParts{state, window, renderer, audio, world, missionSources(state), out, err, xr.get()});
     if (frontend.screen == Frontend::kPlaying) loop.relativeMouse(true);
     loop.loadFirstMission();
     if (options.ejectionPreview >= 0.0f) previewEjection(world, frontend, options.ejectionPreview);

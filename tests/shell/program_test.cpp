@@ -347,7 +347,6 @@ TEST_F(ProgramTest, AudioFailureLeavesASilentGame) {
 
 TEST_F(ProgramTest, MissingFeaturesFailClearlyAfterTheWindow) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"--fixture", "--xr"}, "Headset play is not available in this build"},
         {{"--campaign", "skirmish", "--sandbox", "--screen", "briefing"},
          "Skirmish generation is not available in this build"},
         {{"--mission-prototype", "5"}, "Mission prototypes are not available in this build"},

@@ -26,13 +26,14 @@ void loadScript(State& made) {
 
 }  // namespace
 
+// Destroyed when the loader unloads the library.
 State& state() {
-    static State* instance = [] {
-        auto* made = new State;
-        loadScript(*made);
+    static State instance = [] {
+        State made;
+        loadScript(made);
         return made;
     }();
-    return *instance;
+    return instance;
 }
 
 void resetState() {
