@@ -108,7 +108,12 @@ void Transport::send(ENetPeer* peer, const nlohmann::json& message, std::uint8_t
     }
     const std::vector<std::uint8_t> bytes = nlohmann::json::to_cbor(message);
     if (bytes.size() > host_->maximumPacketSize) throw std::runtime_error("Network state exceeds limit");
-    const enet_uint32 flags = channel == kLobbyChannel ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED;
+    // Snapshots and input beyond one datagram go as unreliable fragments: a
+    // snapshot that lost a fragment is dropped, as a whole late one would be,
+    // instead of holding newer ones back behind a retransmission.
+    const enet_uint32 flags = channel == kLobbyChannel
+                                  ? ENET_PACKET_FLAG_RELIABLE
+                                  : ENET_PACKET_FLAG_UNSEQUENCED | ENET_PACKET_FLAG_UNRELIABLE_FRAGMENT;
     ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), flags);
     if (packet == nullptr) throw std::runtime_error("ENet packet allocation failed");
     if (enet_peer_send(peer, channel, packet) < 0) enet_packet_destroy(packet);
