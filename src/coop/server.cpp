@@ -179,8 +179,10 @@ std::unique_ptr<Room> Server::createRoom(const Peer& record, const json& body) {
 }
 
 void Server::sendToRoom(const Room& room, const json& message, std::uint8_t channel) {
+    std::vector<ENetPeer*> members;
     for (const auto& [peer, record] : peers_)
-        if (record.room == room.code) transport_.send(peer, message, channel);
+        if (record.room == room.code) members.push_back(peer);
+    transport_.send(members, message, channel);
 }
 
 void Server::publish(Room& room) { sendToRoom(room, room.state(), kLobbyChannel); }
