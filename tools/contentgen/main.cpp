@@ -1,5 +1,6 @@
 // stormbastion-content <output-folder>: writes the demo content tree, an
-// original stand-in for content decoded from a cartridge.
+// original stand-in for content decoded from a cartridge, into the retail
+// folder given and the system folder beside it.
 #include <exception>
 #include <iostream>
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     }
     try {
         bastion::contentgen::writeContentTree(argv[1]);
+        bastion::contentgen::writeSystemFolder(argv[1]);
     } catch (const std::exception& error) {
         std::cerr << "stormbastion-content: " << error.what() << '\n';
         return 1;
