@@ -53,7 +53,7 @@ private:
     std::filesystem::path root_;
 };
 
-// One device buffer of music with every voice sounding; the "realtime"
+// One device buffer of music with every voice sounding; the "buffer_share"
 // counter is the share of the buffer's 10.7 ms that mixing it takes.
 void BM_MusicMix512(benchmark::State& state) {
     static const BusyMusicTree tree;

@@ -1,27 +1,30 @@
 #include "audio/music_data.h"
 
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <stdexcept>
+
+#include "platform/regular_file.h"
 
 namespace bastion::music_data {
 
 std::vector<std::uint8_t> bytes(const std::filesystem::path& path, std::uintmax_t limit) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) throw std::runtime_error("Missing music data: " + path.string());
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream.is_open()) throw std::runtime_error("Missing music data: " + path.string());
-    // Read at most one byte past the limit, so a file that grows after the
-    // check is refused too, without being read whole.
-    std::vector<std::uint8_t> data;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error && size <= limit) data.reserve(static_cast<std::size_t>(size));
-    char chunk[65536];
-    while (stream.read(chunk, sizeof chunk), stream.gcount() > 0) {
-        data.insert(data.end(), chunk, chunk + stream.gcount());
-        if (data.size() > limit) throw std::runtime_error("Oversized music data: " + path.string());
+    platform::FileRefusal refusal{};
+    std::optional<platform::RegularFile> file = platform::RegularFile::open(path, limit, &refusal);
+    if (!file) {
+        const char* prefix = refusal == platform::FileRefusal::tooLarge ? "Oversized music data: " : "Missing music data: ";
+        throw std::runtime_error(prefix + path.string());
     }
-    if (stream.bad()) throw std::runtime_error("Missing music data: " + path.string());
+    // One byte more than the size seen at opening tells a file that grew.
+    std::vector<std::uint8_t> data(static_cast<std::size_t>(file->size()) + 1);
+    std::size_t filled = 0;
+    while (filled < data.size()) {
+        const std::optional<std::size_t> got = file->read(data.data() + filled, data.size() - filled);
+        if (!got) throw std::runtime_error("Missing music data: " + path.string());
+        if (*got == 0) break;
+        filled += *got;
+    }
+    if (filled > limit || filled > file->size()) throw std::runtime_error("Oversized music data: " + path.string());
+    data.resize(filled);
     return data;
 }
 

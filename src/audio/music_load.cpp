@@ -1,5 +1,4 @@
 #include <cmath>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 
@@ -7,6 +6,7 @@
 
 #include "audio/music.h"
 #include "audio/music_data.h"
+#include "world/decoded_json.h"
 #include "world/decoded_value.h"
 
 namespace bastion {
@@ -39,20 +39,6 @@ public:
 private:
     std::uintmax_t total_ = 0;
 };
-
-json readDescription(const std::filesystem::path& path) {
-    std::string text;
-    if (std::filesystem::exists(path)) {
-        const std::vector<std::uint8_t> data = music_data::bytes(path, music_data::kDescriptionLimit);
-        text.assign(data.begin(), data.end());
-    }
-    // An absent description is the JSON library's parse error, like an
-    // unreadable one. Only the first value counts.
-    std::istringstream stream(text);
-    json document;
-    stream >> document;
-    return document;
-}
 
 double checkedRate(double rate, double limit, const char* message) {
     if (!std::isfinite(rate) || rate <= 0.0 || rate > limit) throw std::runtime_error(message);
@@ -123,7 +109,8 @@ std::vector<u32> readScore(const std::filesystem::path& path, DataBudget& budget
 
 Music::Music(const std::filesystem::path& root) {
     const std::filesystem::path audio = root / "audio";
-    const json description = readDescription(audio / "music.json");
+    // An absent or unreadable description is the JSON library's parse error.
+    const json description = parseJsonFile(audio / "music.json", music_data::kDescriptionLimit);
     if (!description.is_object() || !description.contains("schema") || !description["schema"].is_number() ||
         description["schema"] != 2)
         throw std::runtime_error("Run tools/decode_audio.py for Synth instruments");
