@@ -1,21 +1,22 @@
 #include "render/bounded_json.h"
 
-#include <fstream>
+#include <sstream>
 #include <stdexcept>
-#include <system_error>
+
+#include "platform/regular_file.h"
 
 namespace bastion {
 
 std::optional<nlohmann::json> readBoundedJson(const std::filesystem::path& path, std::uintmax_t maxBytes,
                                               const std::string& tooLarge) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error) return std::nullopt;
-    if (size > maxBytes) throw std::runtime_error(tooLarge);
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream.is_open()) return std::nullopt;
+    platform::FileRefusal refusal{};
+    std::optional<std::string> text = platform::readRegularFile(path, maxBytes, &refusal);
+    if (!text) {
+        if (refusal == platform::FileRefusal::tooLarge) throw std::runtime_error(tooLarge);
+        return std::nullopt;
+    }
     // Only the first value counts: decoders may append trailing data.
+    std::istringstream stream(std::move(*text));
     nlohmann::json document;
     stream >> document;
     return document;

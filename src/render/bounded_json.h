@@ -10,9 +10,9 @@
 namespace bastion {
 
 // The first JSON value of a decoded asset file. Nothing is returned when no
-// regular file is at `path` (missing, a folder, a device or a pipe), so the
-// caller decides what an unopenable file means. A file longer than
-// `maxBytes` is refused with `tooLarge` before any of it is read.
+// readable regular file is at `path` (missing, a folder, a device or a
+// pipe), so the caller decides what an unopenable file means. A file longer
+// than `maxBytes` is refused with `tooLarge` before any of it is read.
 std::optional<nlohmann::json> readBoundedJson(const std::filesystem::path& path, std::uintmax_t maxBytes,
                                               const std::string& tooLarge);
 
