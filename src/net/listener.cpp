@@ -17,15 +17,6 @@ using native_socket::invalidHandle;
 
 constexpr int backlog = 64;
 
-std::uint16_t boundPort(Handle socket) {
-    sockaddr_storage local{};
-    socklen_t length = sizeof local;
-    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&local), &length) != 0) return 0;
-    if (local.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(local).sin_port);
-    if (local.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(local).sin6_port);
-    return 0;
-}
-
 }  // namespace
 
 struct Listener::Impl {
@@ -66,7 +57,7 @@ Listener Listener::bind(const std::string& host, std::uint16_t port, const Limit
             pending = failure.what();
             continue;
         }
-        const std::uint16_t bound = boundPort(socket.get());
+        const std::uint16_t bound = native_socket::localPort(socket.get());
         if (bound == 0) {
             pending = native_socket::failure("TCP listen port", native_socket::lastError());
             continue;
