@@ -91,25 +91,20 @@ TEST_F(ProgramView, PlayingViewShowsSkyHorizonAndCockpit) {
 
 // SDL makes its context through EGL where an X server offers no usable GLX
 // (and on Wayland): the game must run there and show the same picture.
+// The two runs go one after the other: the first frame steps the world by
+// the time start-up took, and two programs side by side start at different
+// speeds.
 TEST_F(ProgramView, EglContextShowsTheSameView) {
-    const std::vector<std::string> playing = {"--retail", demo.string(), "--fixture", "--screen", "playing",
-                                              "--frames", "1",       "--screenshot"};
-    const std::filesystem::path glxShot = shotPath(0);
-    const std::filesystem::path eglShot = shotPath(1);
-    std::vector<std::string> glxArgs = playing;
-    glxArgs.push_back(glxShot.string());
-    std::vector<std::string> eglArgs = playing;
-    eglArgs.push_back(eglShot.string());
-    const std::vector<ProgramRun> results = runTogether(
-        {launch(glxArgs, windowed({})), launch(eglArgs, windowed({"SDL_VIDEO_X11_FORCE_EGL=1"}))});
-    for (const ProgramRun& result : results) {
-        EXPECT_EQ(result.exitCode, 0) << result.err;
-        EXPECT_EQ(result.out, kOneFrame);
-    }
-    EXPECT_EQ(results[0].err, "");
-    ASSERT_TRUE(std::filesystem::exists(glxShot));
+    const PpmImage glx = screenshot({"--fixture", "--screen", "playing"});
+    const std::filesystem::path eglShot = folder / "egl.ppm";
+    const ProgramRun result =
+        runWindowed({"--retail", demo.string(), "--fixture", "--screen", "playing", "--frames", "1", "--screenshot",
+                     eglShot.string()},
+                    {"SDL_VIDEO_X11_FORCE_EGL=1"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, kOneFrame);
     ASSERT_TRUE(std::filesystem::exists(eglShot));
-    EXPECT_TRUE(readPpm(eglShot).rgb == readPpm(glxShot).rgb);
+    EXPECT_TRUE(readPpm(eglShot).rgb == glx.rgb);
 }
 
 TEST_F(ProgramView, TitleShowsThePanelWithItsFirstRowSelected) {
