@@ -8,6 +8,7 @@
 #include "contentgen/gameplay_models.h"
 #include "contentgen/import_manifest.h"
 #include "contentgen/json_file.h"
+#include "contentgen/music_content.h"
 
 namespace bastion::contentgen {
 
@@ -30,6 +31,7 @@ void writeContentTree(const std::filesystem::path& root) {
     writeDecorationModels(root / "models");
     writeArt(root);
     writeCockpit(root / "cockpit", demoCockpit());
+    writeMusic(root);
 }
 
 }  // namespace bastion::contentgen
