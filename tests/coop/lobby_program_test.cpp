@@ -289,12 +289,17 @@ TEST(LobbyProgram, DeployedRoomsSendSnapshots) {
     ASSERT_GT(snapshots.size(), 10u);
     std::uint64_t lastTick = 0;
     std::size_t fired = 0;
-    for (const json& s : snapshots) {
+    bool gap = false;
+    for (std::size_t i = 0; i < snapshots.size(); ++i) {
+        const json& s = snapshots[i];
         EXPECT_EQ(s["type"], "state");
-        EXPECT_EQ(s["tick"].get<std::uint64_t>() % 3, 0u);
-        EXPECT_GT(s["tick"].get<std::uint64_t>(), lastTick);
-        lastTick = s["tick"];
+        const std::uint64_t tick = s["tick"];
+        EXPECT_EQ(tick % 3, 0u);
+        EXPECT_GT(tick, lastTick);
+        gap = gap || (i > 0 && tick != lastTick + 3);
+        lastTick = tick;
         EXPECT_EQ(s["world"].size(), 9u);
+        if (i == 0) continue;  // shots before the first snapshot received are not counted
         // The walker stands still; enemies fire from far away.
         const json& at = s["players"][0]["pilot"]["position"];
         for (const json& sound : s["world"]["sounds"]) {
@@ -303,9 +308,16 @@ TEST(LobbyProgram, DeployedRoomsSendSnapshots) {
             fired += sound["kind"] == 0 && dx * dx + dz * dz < 15.0 * 15.0 ? 1 : 0;
         }
     }
-    const std::uint64_t shots = snapshots.back()["players"][0]["pilot"]["shots"][1];
+    const auto shotsIn = [](const json& s) { return s["players"][0]["pilot"]["shots"][1].get<std::size_t>(); };
+    const std::size_t shots = shotsIn(snapshots.back()) - shotsIn(snapshots.front());
     EXPECT_GT(shots, 0u);
-    EXPECT_EQ(fired, shots) << "each shot's sound travels in exactly one snapshot";
+    // A snapshot ENet dropped on a busy machine takes its sounds with it; the
+    // count is exact when every snapshot between the first and last arrived.
+    if (gap) {
+        EXPECT_LE(fired, shots) << "no sound travels twice";
+    } else {
+        EXPECT_EQ(fired, shots) << "each shot's sound travels in exactly one snapshot";
+    }
 }
 
 TEST(LobbyProgram, TerminationAndStartupFailures) {
