@@ -1,6 +1,7 @@
 #include "platform/socket_handle.h"
 
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -18,6 +19,15 @@ bool setNotInheritable(Handle socket) {
 
 void closeHandle(Handle socket) {
     if (socket != invalidHandle) ::close(socket);
+}
+
+std::uint16_t localPort(Handle socket) {
+    sockaddr_storage local{};
+    socklen_t length = sizeof local;
+    if (::getsockname(socket, reinterpret_cast<sockaddr*>(&local), &length) != 0) return 0;
+    if (local.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(local).sin_port);
+    if (local.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(local).sin6_port);
+    return 0;
 }
 
 int sendFlags() { return MSG_NOSIGNAL; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 // The few descriptor operations whose platform calls differ: everything else
@@ -14,6 +15,9 @@ inline constexpr Handle invalidHandle = -1;
 bool setNonBlocking(Handle socket);
 bool setNotInheritable(Handle socket);
 void closeHandle(Handle socket);
+
+// The local port the socket is bound to, in host order; 0 when unknown.
+std::uint16_t localPort(Handle socket);
 
 // Flags for every send: a peer that went away is an error, never a signal.
 int sendFlags();

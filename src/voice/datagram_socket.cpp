@@ -41,15 +41,6 @@ native_socket::Handle openOne(const addrinfo& address, bool bind) {
     return handle;
 }
 
-std::uint16_t localPort(native_socket::Handle handle) {
-    sockaddr_storage local{};
-    socklen_t length = sizeof local;
-    if (::getsockname(handle, reinterpret_cast<sockaddr*>(&local), &length) != 0) return 0;
-    if (local.ss_family == AF_INET) return ntohs(reinterpret_cast<const sockaddr_in&>(local).sin_port);
-    if (local.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(local).sin6_port);
-    return 0;
-}
-
 }  // namespace
 
 DatagramSocket::~DatagramSocket() { close(); }
@@ -79,7 +70,7 @@ void DatagramSocket::open(const std::string& host, std::uint16_t port, bool bind
         if (handle_ != native_socket::invalidHandle) break;
     }
     if (handle_ == native_socket::invalidHandle) throw std::runtime_error("Cannot open native UDP voice socket");
-    port_ = localPort(handle_);
+    port_ = native_socket::localPort(handle_);
 }
 
 std::vector<Datagram> DatagramSocket::receive() {

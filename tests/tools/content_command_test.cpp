@@ -62,6 +62,8 @@ TEST(ContentCommand, WritesTheTreeIntoTheNamedFolder) {
     const CommandRun result = run({folder.string()});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_TRUE(std::filesystem::exists(folder / "gameplay/missions.json"));
+    EXPECT_TRUE(std::filesystem::exists(folder / "audio/music.json"));
+    EXPECT_EQ(std::filesystem::file_size(scratch.path() / "system/synth-wavetable.bin"), 4096u);
     EXPECT_NE(result.out.find("Demo content written to"), std::string::npos);
 }
 

@@ -10,7 +10,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: stormbastion-content <output-folder>\n"
-    "Writes the demo content tree (missions, models, art, cockpit) into <output-folder>.\n"
+    "Writes the demo content tree (missions, models, art, cockpit, music) into <output-folder>,\n"
+    "the retail folder, and the music's wave ROM into the \"system\" folder beside it.\n"
     "  --help  print this text and exit\n";
 
 int refuse(std::ostream& err, const std::string& why) {
@@ -36,6 +37,7 @@ int runContentCommand(const std::vector<std::string>& args, std::ostream& out, s
     if (args[0].empty()) return refuse(err, "empty output folder");
     try {
         writeContentTree(args[0]);
+        writeSystemFolder(args[0]);
     } catch (const std::exception& error) {
         err << "stormbastion-content: " << error.what() << '\n';
         return 1;

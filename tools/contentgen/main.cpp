@@ -1,5 +1,6 @@
 // stormbastion-content <output-folder>: writes the demo content tree, an
-// original stand-in for content decoded from a cartridge.
+// original stand-in for content decoded from a cartridge, into the retail
+// folder given and the system folder beside it.
 #include <iostream>
 #include <string>
 #include <vector>
