@@ -1,14 +1,16 @@
 #include <cmath>
 #include <cstdint>
-#include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include <GL/glew.h>
 #include <nlohmann/json.hpp>
 
+#include "platform/regular_file.h"
 #include "render/gl_objects.h"
 #include "render/renderer.h"
+#include "world/decoded_json.h"
 
 namespace bastion {
 namespace {
@@ -72,12 +74,11 @@ bool validDimension(std::int64_t size) { return size >= 1 && size <= kMaxArtSize
 // The raw image of exactly `bytes` bytes, or nothing when the file is missing,
 // not a plain file, or of another length.
 bool readImage(const std::filesystem::path& file, std::uintmax_t bytes, std::vector<unsigned char>& pixels) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error)) return false;
-    if (std::filesystem::file_size(file, error) != bytes || error) return false;
-    std::ifstream stream(file, std::ios::binary);
+    std::optional<platform::RegularFile> image = platform::RegularFile::open(file, bytes);
+    if (!image || image->size() != bytes) return false;
     pixels.resize(bytes);
-    return stream && stream.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(bytes));
+    const std::optional<std::size_t> got = image->read(pixels.data(), bytes);
+    return got && *got == bytes;
 }
 
 GLuint uploadImage(const std::vector<unsigned char>& pixels, GLsizei width, GLsizei height) {
@@ -93,8 +94,7 @@ GLuint uploadImage(const std::vector<unsigned char>& pixels, GLsizei width, GLsi
 }
 
 void loadImages(const std::filesystem::path& folder, std::map<std::string, Renderer::Texture>& textures) {
-    std::ifstream stream(folder / "manifest.json", std::ios::binary);
-    const json manifest = json::parse(stream);
+    const json manifest = parseJsonFile(folder / "manifest.json", kDecodedDocumentLimit);
     std::vector<unsigned char> pixels;
     for (const json& entry : manifest.at("assets")) {
         const auto name = entry.at("name").get<std::string>();
@@ -119,8 +119,7 @@ void loadImages(const std::filesystem::path& folder, std::map<std::string, Rende
 }
 
 std::vector<Renderer::Mission> loadBriefings(const std::filesystem::path& folder, std::size_t missionCount) {
-    std::ifstream stream(folder / "frontend.json", std::ios::binary);
-    const json document = json::parse(stream);
+    const json document = parseJsonFile(folder / "frontend.json", kDecodedDocumentLimit);
     const json& missions = document.at("missions");
     if (document.at("schema") != 1 || !missions.is_array() || missions.size() != missionCount) {
         throw std::runtime_error("Decode original briefings with tools/decode_frontend");

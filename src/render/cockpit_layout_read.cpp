@@ -1,11 +1,11 @@
 #include <cmath>
-#include <fstream>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
 #include "render/cockpit_files.h"
 #include "render/json_numbers.h"
+#include "world/decoded_json.h"
 
 namespace bastion {
 namespace {
@@ -27,8 +27,7 @@ Vec3 instrumentPosition(const json& value) {
 }  // namespace
 
 CockpitLayout readCockpitLayout(const std::filesystem::path& directory) {
-    std::ifstream file(directory / "layout.json", std::ios::binary);
-    const json document = json::parse(file);
+    const json document = parseJsonFile(directory / "layout.json", kDecodedDocumentLimit);
     if (document.at("schema") != 1 || document.at("ammo_in_overview") != false ||
         !document.at("ammo").is_array() || document.at("ammo").size() != 6) {
         throw std::runtime_error("Invalid cockpit instrument layout");

@@ -1,13 +1,15 @@
 #include <cmath>
 #include <cstring>
-#include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 #include "render/cockpit_files.h"
+#include "platform/regular_file.h"
 #include "render/json_numbers.h"
+#include "world/decoded_json.h"
 
 namespace bastion {
 namespace {
@@ -28,7 +30,7 @@ std::uint32_t littleEndian(const unsigned char* bytes) {
            static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
-float floatAt(const std::vector<unsigned char>& bytes, std::size_t index) {
+float floatAt(const unsigned char* bytes, std::size_t index) {
     const std::uint32_t bits = littleEndian(&bytes[4 * index]);
     float value = 0.0f;
     std::memcpy(&value, &bits, sizeof value);
@@ -41,15 +43,18 @@ bool outside01(float value) { return value < 0.0f || value > 1.0f; }
 // then per vertex its size budget, normal and material.
 std::vector<float> readVertices(const std::filesystem::path& directory) {
     const std::filesystem::path path = directory / "cockpit.mesh";
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    platform::FileRefusal refusal{};
+    const std::optional<std::string> file =
+        platform::readRegularFile(path, kHeaderBytes + kVertexBytes * kMaxVertices, &refusal);
+    // Longer than the most vertices there may be: no header can match it.
+    if (!file && refusal == platform::FileRefusal::tooLarge) fail("Invalid cockpit mesh header/length");
     if (!file) {
         throw std::runtime_error("Missing authored cockpit: " + path.string() +
                                  ". See docs/COCKPIT.md for Blender export.");
     }
-    const auto size = static_cast<std::uint64_t>(file.tellg());
-    file.seekg(0);
-    unsigned char header[kHeaderBytes];
-    if (!file.read(reinterpret_cast<char*>(header), sizeof header)) fail("Truncated cockpit mesh");
+    const std::uint64_t size = file->size();
+    if (size < kHeaderBytes) fail("Truncated cockpit mesh");
+    const auto* header = reinterpret_cast<const unsigned char*>(file->data());
     const std::uint32_t magic = littleEndian(header);
     const std::uint32_t version = littleEndian(header + 4);
     const std::uint32_t count = littleEndian(header + 8);
@@ -58,10 +63,8 @@ std::vector<float> readVertices(const std::filesystem::path& directory) {
         fail("Invalid cockpit mesh header/length");
     }
 
-    std::vector<unsigned char> bytes(kVertexBytes * count);
-    if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        fail("Truncated cockpit mesh");
-    std::vector<float> values(bytes.size() / 4);
+    const unsigned char* bytes = header + kHeaderBytes;
+    std::vector<float> values(kVertexBytes * count / 4);
     for (std::size_t i = 0; i < values.size(); ++i) {
         values[i] = floatAt(bytes, i);
         if (!std::isfinite(values[i])) fail("Non-finite cockpit vertex");
@@ -91,8 +94,7 @@ CockpitMesh readCockpitMesh(const std::filesystem::path& directory) {
     // numbered in manifest order; their ranges are whole triangles.
     std::vector<bool> lampVertex(static_cast<std::size_t>(count), false);
     std::vector<VertexRange> lamps;
-    std::ifstream manifestFile(directory / "mesh-manifest.json", std::ios::binary);
-    const nlohmann::json manifest = nlohmann::json::parse(manifestFile);
+    const nlohmann::json manifest = parseJsonFile(directory / "mesh-manifest.json", kDecodedDocumentLimit);
     // A non-array "objects" is a type error, not a list of its members.
     for (const nlohmann::json& object : manifest.at("objects").get_ref<const nlohmann::json::array_t&>()) {
         const std::string name = object.at("object").get<std::string>();

@@ -1,12 +1,13 @@
 #include "shell/client_config.h"
 
 #include <cmath>
-#include <fstream>
+#include <optional>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
 #include "platform/environment.h"
+#include "platform/regular_file.h"
 #include "render/json_numbers.h"
 
 namespace bastion {
@@ -43,9 +44,9 @@ std::filesystem::path ClientConfig::defaultPath() {
 
 void ClientConfig::load(const std::filesystem::path& path, bool explicitPath) {
     if (!explicitPath && !std::filesystem::exists(std::filesystem::status(path))) return;
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) throw std::runtime_error("Cannot read client config: " + path.string());
-    const json config = json::parse(stream);
+    const std::optional<std::string> text = platform::readRegularFile(path, kClientConfigLimit);
+    if (!text) throw std::runtime_error("Cannot read client config: " + path.string());
+    const json config = json::parse(*text);
     if (!config.is_object()) throw std::runtime_error("Client config must be a JSON object");
     for (const auto& [key, value] : config.items()) {
         if (!knownKey(key)) throw std::runtime_error("Unknown client config key: " + key);

@@ -1,11 +1,15 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
 #include "shell/shared/player_name.h"
 
 namespace bastion {
+
+// The largest client configuration file that is read.
+inline constexpr std::uintmax_t kClientConfigLimit = 1048576;
 
 // The per-user client settings: the lobby server, the player name and the
 // two volumes.

@@ -1,12 +1,14 @@
 #include <chrono>
 #include <cmath>
-#include <fstream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
 #include "platform/atomic_replace.h"
+#include "platform/regular_file.h"
 #include "shell/client_config.h"
 
 namespace bastion {
@@ -23,8 +25,9 @@ bool validVolume(float volume) { return std::isfinite(volume) && volume >= 0.0f 
 // The file's members, or none when there is no file yet.
 json currentMembers(const std::filesystem::path& path) {
     if (!std::filesystem::exists(std::filesystem::status(path))) return json::object();
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) throw std::runtime_error("Cannot read client config");
+    std::optional<std::string> text = platform::readRegularFile(path, kClientConfigLimit);
+    if (!text) throw std::runtime_error("Cannot read client config");
+    std::istringstream stream(std::move(*text));
     json config;
     // Only the first value counts; anything after it is dropped on writing.
     stream >> config;

@@ -1,11 +1,13 @@
 #include "shell/imported_cartridge.h"
 
 #include <algorithm>
-#include <array>
-#include <fstream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
+
+#include "platform/regular_file.h"
 
 namespace bastion {
 namespace {
@@ -20,13 +22,15 @@ std::string_view supportedCartridgeDigest() { return STORMBASTION_CARTRIDGE_SHA2
 ImportedCartridge checkImportedCartridge(const std::filesystem::path& retail, std::string_view digest) {
     nlohmann::json manifest;
     {
-        std::ifstream stream(retail / "manifest.json", std::ios::binary);
-        if (!stream) {
+        std::optional<std::string> text =
+            platform::readRegularFile(retail / "manifest.json", kImportManifestLimit);
+        if (!text) {
             throw std::runtime_error(
                 "Import the local cart with tools/import_cartridge first, or use --fixture to skip "
                 "cartridge validation");
         }
         // Only the first value counts; whatever follows it is not examined.
+        std::istringstream stream(std::move(*text));
         stream >> manifest;
     }
     // value() rejects a manifest that is not an object with the library's type error.
@@ -40,13 +44,12 @@ ImportedCartridge checkImportedCartridge(const std::filesystem::path& retail, st
     }
 
     {
-        std::ifstream image(retail / "cartridge.bin", std::ios::binary | std::ios::ate);
-        if (!image || image.tellg() != static_cast<std::streamoff>(kCartridgeImageSize)) {
+        const std::optional<std::string> image =
+            platform::readRegularFile(retail / "cartridge.bin", kCartridgeImageSize);
+        if (!image || image->size() != kCartridgeImageSize) {
             throw std::runtime_error("Missing or truncated imported cartridge");
         }
-        std::array<char, kMarkerWindow> window{};
-        image.seekg(static_cast<std::streamoff>(kCartridgeMarkerOffset));
-        image.read(window.data(), window.size());
+        const std::string_view window = std::string_view(*image).substr(kCartridgeMarkerOffset, kMarkerWindow);
         if (std::search(window.begin(), window.end(), kCartridgeMarker.begin(), kCartridgeMarker.end()) ==
             window.end()) {
             throw std::runtime_error("Imported cartridge module marker is damaged");

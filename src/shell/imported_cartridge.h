@@ -8,6 +8,8 @@
 namespace bastion {
 
 inline constexpr std::uintmax_t kCartridgeImageSize = 2097152;
+// The largest import manifest that is read.
+inline constexpr std::uintmax_t kImportManifestLimit = 1048576;
 inline constexpr std::uintmax_t kCartridgeMarkerOffset = 8264;
 inline constexpr std::string_view kCartridgeMarker = "STORMBASTION ROM_MODULE  Version 1.04 29.10.1994";
 

@@ -1,12 +1,13 @@
 #include "shell/option_checks.h"
 
 #include <chrono>
-#include <fstream>
+#include <optional>
 #include <stdexcept>
-#include <system_error>
+#include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "platform/regular_file.h"
 #include "procedural/recipe_validation.h"
 
 namespace bastion {
@@ -22,16 +23,14 @@ bool previewRequested(const CommandLine& options) {
 
 // The seed of the layout file; the layout must be a valid procedural recipe.
 u32 readProceduralLayoutSeed(const std::filesystem::path& path) {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kProceduralLayoutLimit) {
-        throw std::runtime_error("Missing or oversized procedural layout");
-    }
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream) {
+    platform::FileRefusal refusal{};
+    const std::optional<std::string> text = platform::readRegularFile(path, kProceduralLayoutLimit, &refusal);
+    if (!text && refusal == platform::FileRefusal::unreadable) {
         throw std::runtime_error("Missing procedural layout: " + path.string());
     }
-    const nlohmann::json recipe = nlohmann::json::parse(stream);
+    // A folder or pipe has no file size, as a missing file has none.
+    if (!text) throw std::runtime_error("Missing or oversized procedural layout");
+    const nlohmann::json recipe = nlohmann::json::parse(*text);
     validateProceduralRecipe(recipe);
     return recipe.at("seed").get<u32>();
 }

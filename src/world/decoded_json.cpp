@@ -1,16 +1,20 @@
 #include "world/decoded_json.h"
 
-#include <fstream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 
+#include "platform/regular_file.h"
+
 namespace bastion {
 
 nlohmann::json readJsonDocument(const std::filesystem::path& path, std::string_view missingPrefix) {
-    std::ifstream stream(path);
-    if (!stream.is_open()) throw std::runtime_error(std::string(missingPrefix) + path.string());
+    std::optional<std::string> text = platform::readRegularFile(path, kDecodedDocumentLimit);
+    if (!text) throw std::runtime_error(std::string(missingPrefix) + path.string());
     // Only the first value counts: decoders may append trailing data.
+    std::istringstream stream(std::move(*text));
     nlohmann::json document;
     stream >> document;
     return document;
@@ -18,6 +22,11 @@ nlohmann::json readJsonDocument(const std::filesystem::path& path, std::string_v
 
 nlohmann::json readJson(const std::filesystem::path& path) {
     return readJsonDocument(path, "Missing decoded gameplay file: ");
+}
+
+nlohmann::json parseJsonFile(const std::filesystem::path& path, std::uintmax_t sizeLimit) {
+    std::istringstream stream(platform::readRegularFile(path, sizeLimit).value_or(std::string()));
+    return nlohmann::json::parse(stream);
 }
 
 bool entryExists(const std::filesystem::path& path) {

@@ -1,9 +1,9 @@
-#include <fstream>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
 #include "shell/shared/campaign_rules.h"
+#include "world/decoded_json.h"
 
 namespace bastion {
 namespace {
@@ -27,8 +27,7 @@ void CampaignRules::load(const std::filesystem::path& root, int loadedCampaign) 
 
     const std::filesystem::path file =
         campaign == 1 ? root / "sb2" / "art/frontend.json" : root / "art/frontend.json";
-    std::ifstream stream(file, std::ios::binary);
-    const json document = json::parse(stream);
+    const json document = parseJsonFile(file, kDecodedDocumentLimit);
     const json& progression = document.at("progression");
 
     const json& initialWeaponsValue = progression.at("initial_weapons");

@@ -1,9 +1,11 @@
-#include <fstream>
+#include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "platform/regular_file.h"
 #include "shell/shared/progression.h"
 
 namespace bastion {
@@ -12,15 +14,6 @@ namespace {
 using nlohmann::json;
 
 constexpr std::size_t kSizeLimit = 16384;
-
-// At most one byte over the limit, so an oversized file is never read whole.
-std::string readCapped(const std::filesystem::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::string text(kSizeLimit + 1, '\0');
-    stream.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(stream.gcount()));
-    return text;
-}
 
 // A JSON integer in 0..maximum.
 bool inRange(const json& value, u64 maximum) {
@@ -54,15 +47,16 @@ const json* optional(const json& save, const char* key, bool (json::*kind)() con
 }  // namespace
 
 void Progression::load(const std::filesystem::path& path) {
-    const auto type = std::filesystem::status(path).type();
-    if (type == std::filesystem::file_type::not_found || type == std::filesystem::file_type::none) {
-        return;
-    }
-    const std::string text = readCapped(path);
-    if (text.size() > kSizeLimit) {
+    platform::FileRefusal refusal{};
+    std::optional<std::string> text = platform::readRegularFile(path, kSizeLimit, &refusal);
+    if (!text && refusal == platform::FileRefusal::missing) return;
+    if (!text && refusal == platform::FileRefusal::tooLarge) {
         throw std::runtime_error("Campaign save exceeds size limit: " + path.string());
     }
-    const json save = json::parse(text);
+    // Anything else that cannot be read (a folder, a pipe) parses as empty,
+    // failing as a file that cannot be opened does.
+    std::istringstream stream(text.value_or(std::string()));
+    const json save = json::parse(stream);
     const json& schema = save.at("schema");
     const json& game = save.at("game");
     const json& completedValue = save.at("completed");
