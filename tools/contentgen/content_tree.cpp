@@ -29,7 +29,7 @@ void writeContentTree(const std::filesystem::path& root) {
     // the SB1 gameplay folder.
     writeJsonFile(root / "sb2/shared/gameplay/missions.json", sb1);
 
-    writeDecorationModels(root / "models");
+    writeModelsFolder(root / "models");
     writeArt(root);
     writeCockpit(root / "cockpit", demoCockpit());
     writeMusic(root);
