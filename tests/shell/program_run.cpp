@@ -1,10 +1,15 @@
 #include "program_run.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -52,6 +57,21 @@ void addDriverPreload(std::vector<std::string>& env) {
 void addDriverPreload(std::vector<std::string>&) {}
 #endif
 
+// Waits up to `timeout` for the child to end; false when it has not.
+bool awaitEnd(int pid, std::chrono::milliseconds timeout) {
+    const int handle = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (handle < 0) throw std::runtime_error("Cannot watch the program started as " + std::to_string(pid));
+    pollfd watch{handle, POLLIN, 0};
+    int ready = 0;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    do {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        ready = ::poll(&watch, 1, static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0)));
+    } while (ready < 0 && errno == EINTR);
+    ::close(handle);
+    return ready > 0;
+}
+
 }  // namespace
 
 RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
@@ -95,13 +115,16 @@ RunningProgram startProgram(const std::filesystem::path& program, const std::vec
     return {child, scratch};
 }
 
-ProgramRun finishProgram(const RunningProgram& running) {
+ProgramRun finishProgram(const RunningProgram& running, std::chrono::milliseconds timeout) {
+    const bool ended = awaitEnd(running.pid, timeout);
+    if (!ended) ::kill(running.pid, SIGKILL);
     int status = 0;
     if (waitpid(running.pid, &status, 0) != running.pid) {
         throw std::runtime_error("Lost the program started as " + std::to_string(running.pid));
     }
     ProgramRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.timedOut = !ended;
     run.out = readFile(running.scratch / "stdout.txt");
     run.err = readFile(running.scratch / "stderr.txt");
     return run;

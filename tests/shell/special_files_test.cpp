@@ -1,0 +1,139 @@
+// A folder or a named pipe in place of any file the game reads: the program
+// must end with that file's message, never wait for a writer.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "program_fixture.h"
+#include "program_run.h"
+
+namespace bastion {
+namespace {
+
+// What a reader that parses whatever it could open fails with when it could
+// open nothing.
+std::string emptyInputError() {
+    try {
+        std::istringstream nothing;
+        (void)nlohmann::json::parse(nothing);
+    } catch (const nlohmann::json::exception& error) {
+        return error.what();
+    }
+    return "parsed nothing";
+}
+
+constexpr std::chrono::seconds kCaseTimeout{60};
+constexpr std::size_t kAtOnce = 4;
+
+struct Reader {
+    std::string file;  // below the retail folder, or "save", "config", "layout"
+    std::vector<std::string> extra;
+    std::string message;  // empty: the JSON library's error for no input
+    bool pathInMessage = false;
+};
+
+class SpecialFileTest : public ProgramTest {
+protected:
+    // Runs every case, at most kAtOnce at a time, each with its own time-out.
+    std::vector<ProgramRun> runAll(const std::vector<std::vector<std::string>>& argSets) {
+        std::vector<std::string> environment = windowed({});
+        environment.push_back("HOME=" + home.string());
+        std::vector<ProgramRun> results;
+        for (std::size_t first = 0; first < argSets.size(); first += kAtOnce) {
+            std::vector<RunningProgram> running;
+            for (std::size_t i = first; i < std::min(argSets.size(), first + kAtOnce); ++i) {
+                running.push_back(
+                    startProgram(program, argSets[i], environment, folder / ("run" + std::to_string(i))));
+            }
+            for (const RunningProgram& one : running) results.push_back(finishProgram(one, kCaseTimeout));
+        }
+        return results;
+    }
+};
+
+TEST_F(SpecialFileTest, FolderOrPipeInPlaceOfAnyReadFileEndsWithItsMessage) {
+    const std::string sb1Missions = "sb2/shared/gameplay/missions.json";
+    const std::vector<Reader> readers = {
+        {"manifest.json", {}, kImportMessage},
+        {"cartridge.bin", {}, "Missing or truncated imported cartridge"},
+        {"art/frontend.json", {}, ""},
+        {"save", {}, ""},
+        {"config", {}, "Cannot read client config: ", true},
+        {"layout", {}, "Missing or oversized procedural layout"},
+        {"cockpit/cockpit.mesh", {}, "Missing authored cockpit: ", true},
+        {"cockpit/mesh-manifest.json", {}, ""},
+        {"cockpit/layout.json", {}, ""},
+        {"art/manifest.json", {}, ""},
+        {"art/hud-font.rgba", {}, "Missing/truncated original art: hud-font"},
+        {"art/frontend.json", {"--fixture"}, ""},
+        {"sb2/art/manifest.json", {}, ""},
+        {sb1Missions, {"--screen", "playing"}, "Missing decoded gameplay file: ", true},
+        {"sb2/gameplay/missions.json", {"--campaign", "sb2", "--screen", "playing"},
+         "Missing decoded gameplay file: ", true},
+        {"sb2/shared/gameplay/battle-tank.json", {"--screen", "playing"}, "Missing decoded gameplay file: ", true},
+        {"models/manifest.json", {"--screen", "playing"}, "Missing decoration asset: ", true},
+        {"models/pickup-0.json", {"--screen", "playing"}, "Missing decoration asset: ", true},
+    };
+
+    struct Run {
+        std::string label;
+        std::string expected;
+    };
+    std::vector<Run> runs;
+    std::vector<std::vector<std::string>> argSets;
+    for (const char* kind : {"folder", "pipe"}) {
+        for (std::size_t i = 0; i < readers.size(); ++i) {
+            const Reader& reader = readers[i];
+            const std::filesystem::path root = folder / kind / std::to_string(i);
+            const std::filesystem::path tree = root / "retail";
+            // Hard links: a private tree in which one entry can be swapped.
+            std::filesystem::create_directories(root);
+            std::filesystem::copy(demo, tree,
+                                  std::filesystem::copy_options::recursive |
+                                      std::filesystem::copy_options::create_hard_links);
+            std::filesystem::path special = tree / reader.file;
+            std::vector<std::string> args = {"--retail", tree.string(), "--save", (root / "campaign.json").string(),
+                                             "--frames", "1"};
+            if (reader.file == "save") special = root / "campaign.json";
+            if (reader.file == "config") {
+                special = root / "config.json";
+                args.insert(args.end(), {"--config", special.string()});
+            }
+            if (reader.file == "layout") {
+                special = root / "layout.json";
+                args.insert(args.end(), {"--procedural-layout", special.string()});
+            }
+            std::filesystem::remove(special);
+            if (std::string(kind) == "folder") {
+                std::filesystem::create_directory(special);
+            } else {
+                ASSERT_EQ(::mkfifo(special.c_str(), 0600), 0) << special;
+            }
+            args.insert(args.end(), reader.extra.begin(), reader.extra.end());
+            argSets.push_back(args);
+
+            std::string expected = reader.message.empty() ? emptyInputError() : reader.message;
+            if (reader.pathInMessage) expected += special.string();
+            if (reader.file == "cockpit/cockpit.mesh") expected += ". See docs/COCKPIT.md for Blender export.";
+            runs.push_back({std::string(kind) + " at " + reader.file, expected});
+        }
+    }
+
+    const std::vector<ProgramRun> results = runAll(argSets);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_FALSE(results[i].timedOut) << runs[i].label;
+        EXPECT_EQ(results[i].exitCode, 1) << runs[i].label;
+        EXPECT_EQ(results[i].err, fatal(runs[i].expected)) << runs[i].label;
+    }
+}
+
+}  // namespace
+}  // namespace bastion
