@@ -24,7 +24,8 @@ struct RunningProgram {
 };
 
 // Runs `program` with `args` in a bare environment: only `environment`
-// ("NAME=value" entries) plus the sanitizer settings of this process.
+// ("NAME=value" entries) plus, unless `sanitizerSettings` is false, the
+// sanitizer settings of this process.
 // Standard output and error are captured through files in `scratch`.
 ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
                       const std::vector<std::string>& environment, const std::filesystem::path& scratch);
@@ -32,7 +33,8 @@ ProgramRun runProgram(const std::filesystem::path& program, const std::vector<st
 // The two halves of runProgram: start it, then wait for its end, at most
 // `timeout` from now.
 RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                            const std::vector<std::string>& environment, const std::filesystem::path& scratch);
+                            const std::vector<std::string>& environment, const std::filesystem::path& scratch,
+                            bool sanitizerSettings = true);
 ProgramRun finishProgram(const RunningProgram& running, std::chrono::milliseconds timeout = kProgramTimeout);
 
 }  // namespace bastion
