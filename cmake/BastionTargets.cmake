@@ -1,7 +1,11 @@
 # One static library per subsystem folder. Sources are the .cpp files directly
 # inside each listed folder of src/, so adding a file needs no CMake edit.
+# DEPS are our own libraries, SYSTEM the outside libraries the code calls. A
+# folder without sources yet gives an interface library that passes on DEPS
+# only: nothing links a system library that no code of ours calls, and the
+# first source file added brings its SYSTEM libraries in.
 function(bastion_library target)
-    cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "DIRS;DEPS;SYSTEM" ${ARGN})
     set(sources)
     foreach(dir IN LISTS ARG_DIRS)
         file(GLOB dir_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*.cpp)
@@ -10,7 +14,7 @@ function(bastion_library target)
     if(sources)
         add_library(${target} STATIC ${sources})
         target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
-        target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+        target_link_libraries(${target} PUBLIC ${ARG_DEPS} ${ARG_SYSTEM})
     else()
         add_library(${target} INTERFACE)
         target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src)

@@ -238,7 +238,7 @@ private:
             return;  // version 1 plays "eliminate" without extraction
         }
         const json* mission = field(recipe_, "mission");
-        require(mission != nullptr && mission->is_object(), "missing mission section");
+        require(mission != nullptr && mission->is_object(), "missing mission specification");
         const json* kind = field(*mission, "kind");
         require(isString(kind, "eliminate") || isString(kind, "strike") || isString(kind, "recon"),
                 "invalid mission kind");

@@ -6,7 +6,7 @@
 
 #include "render/menu_rows.h"
 #include "render/transforms.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 
 namespace bastion {
 namespace {

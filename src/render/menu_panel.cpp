@@ -3,7 +3,7 @@
 
 #include "render/menu_layout.h"
 #include "render/renderer.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 
 namespace bastion {
 namespace {

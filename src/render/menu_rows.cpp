@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 
 namespace bastion {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "render/cockpit_files.h"
 #include "render/matrix.h"
+#include "render/walker_rig_read.h"
 #include "world/math.h"
 #include "world/pilot.h"
 #include "world/target.h"
@@ -79,6 +80,11 @@ public:
     void loadCockpit(const std::filesystem::path& cockpitDirectory);
     void loadArt(const std::filesystem::path& artFolder);
     void loadModels(const std::filesystem::path& modelsFolder);
+    // The walker rigs, and the player walker's buffer put in part order.
+    // `walkerFile` and `walkerVertices` are the file and the vertices of the
+    // uploaded "stormbastion" model (both empty without one).
+    void loadWalkerRigs(const std::filesystem::path& modelsFolder, const std::filesystem::path& walkerFile,
+                        const std::vector<float>& walkerVertices);
 
     // Composes one view into the bound scene target.
     void drawScene(const World& world, const Matrix& projection, const Matrix& camera, const Matrix& hud,
@@ -95,6 +101,17 @@ public:
     void horizon(const World& world);
     void drawWorldLayer(const World& world, const Matrix& camera, bool paused, const Frontend* frontend);
     void drawArms(const World& world);
+
+    // Named models. `model` draws one under M (model space to world) when it
+    // passes the visibility test; `modelPreview` centres it on its bounds,
+    // scales its largest extent to `size`, tips it toward the viewer and turns
+    // it by `angle` about the vertical. `drawStormer` draws a pilot's walker
+    // part by part, leaned by `tilt` about its own X axis. A name the models
+    // lack ends with "Missing decoded model: " and the name.
+    void model(const std::string& name, const Matrix& M);
+    void modelPreview(const std::string& name, const Matrix& M, float size, float angle);
+    void drawStormer(const Pilot& pilot, float tilt);
+    const Model& namedModel(const std::string& name) const;
     void drawCockpit(const World& world, const Matrix& camera, bool paused);
     void instruments(const World& world, const Matrix& cockpitFrame, bool paused);
 
@@ -152,8 +169,11 @@ public:
     std::int32_t artTintLocation = -1;
     std::int32_t artDepthRangeLocation = -1;
 
-    // Named models and the player's arm rig (filled by the model loader).
+    // Named models, walker rigs by model name and the player's arm rig
+    // (filled by the model loader).
+    using ModelRig = bastion::ModelRig;
     std::map<std::string, Model> models;
+    std::map<std::string, ModelRig> rigs;
     ArmRig armRig;
 
     // The uploaded World's meshes, the atlases and the world program.

@@ -8,7 +8,7 @@
 #include "render/cockpit_frame.h"
 #include "render/renderer.h"
 #include "render/scene_texts.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "world/world.h"
 
 namespace bastion {

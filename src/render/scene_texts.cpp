@@ -6,7 +6,7 @@
 #include "render/cockpit_readings.h"
 #include "render/radar.h"
 #include "render/renderer.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "world/pilot_step.h"
 #include "world/world.h"
 

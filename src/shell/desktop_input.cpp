@@ -4,7 +4,7 @@
 #include <cctype>
 #include <cmath>
 
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "world/pilot.h"
 
 namespace bastion {

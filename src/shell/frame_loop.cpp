@@ -11,7 +11,6 @@
 #include "render/renderer.h"
 #include "shell/camera.h"
 #include "shell/game_window.h"
-#include "shell/menu_press.h"
 #include "shell/requests.h"
 #include "shell/screenshot.h"
 #include "shell/startup.h"

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "world/world.h"
 
 namespace bastion {

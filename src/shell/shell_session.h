@@ -9,7 +9,7 @@
 
 #include "shell/client_config.h"
 #include "shell/desktop_input.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "shell/mission_setup.h"
 #include "world/pilot.h"
 #include "world/world.h"

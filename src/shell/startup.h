@@ -8,7 +8,7 @@
 
 #include "shell/client_config.h"
 #include "shell/command_line.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 
 namespace bastion {
 

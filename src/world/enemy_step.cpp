@@ -124,7 +124,7 @@ void stepUnit(World& world, u64 index, float dt) {
     if (world.campaign != 0 && unit.unitType == kSupplyCrate) {
         Pickup crate;
         crate.position = unit.home;
-        crate.kind = unit.parameters[0];
+        crate.kind = unit.attackSlot;  // the record's first 16 bits
         world.pickups.push_back(crate);
         world.retireEnemy(unit, true);
         return;

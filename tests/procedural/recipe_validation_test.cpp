@@ -132,7 +132,7 @@ const Row kLayoutRows[] = {
     {"v1 district without role", Base::StrikeV3, [](json& r) { r["version"] = 1; r["plots"][1].erase("role"); }, "plot differs from district preferences"},
     {"v1 ignores mission", Base::SmallV2, [](json& r) { r["version"] = 1; r["mission"] = "none"; r["extraction"] = 5; }, ""},
     {"v1 wants encounters", Base::StrikeV3, [](json& r) { r["version"] = 1; }, "objective does not match mission kind"},
-    {"no mission", Base::SmallV2, [](json& r) { r.erase("mission"); }, "missing mission section"},
+    {"no mission", Base::SmallV2, [](json& r) { r.erase("mission"); }, "missing mission specification"},
     {"mission kind", Base::SmallV2, [](json& r) { r["mission"]["kind"] = "assault"; }, "invalid mission kind"},
     {"extraction policy", Base::SmallV2, [](json& r) { r["mission"]["extraction"] = 0; }, "invalid extraction policy"},
     {"hold missing", Base::SmallV2, [](json& r) { r["mission"].erase("hold_seconds"); }, "invalid recon hold duration"},

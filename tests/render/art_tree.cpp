@@ -3,10 +3,14 @@
 #include <fstream>
 
 #include "contentgen/cockpit_model.h"
+#include "contentgen/decoration_models.h"
 
 namespace bastion::testing_support {
 
-ArtTree::ArtTree() : folder_("art-tree") { contentgen::writeCockpit(cockpit(), contentgen::demoCockpit()); }
+ArtTree::ArtTree() : folder_("art-tree") {
+    contentgen::writeCockpit(cockpit(), contentgen::demoCockpit());
+    contentgen::writeModelsFolder(retail() / "models");
+}
 
 void ArtTree::writeManifest(const std::string& folder, const nlohmann::json& assets) const {
     const std::string text = nlohmann::json{{"assets", assets}}.dump();

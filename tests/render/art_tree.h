@@ -15,7 +15,8 @@ namespace bastion::testing_support {
 // raw images and briefing files in "art" and "sb2/art".
 class ArtTree {
 public:
-    // The demo cockpit is written first, so that a renderer can stand on it.
+    // The demo cockpit and models are written first, so that a renderer can
+    // stand on them.
     ArtTree();
 
     const std::filesystem::path& retail() const { return folder_.path(); }

@@ -11,7 +11,7 @@
 #include "render/menu_layout.h"
 #include "render/menu_rows.h"
 #include "render/transforms.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -10,7 +10,7 @@
 #include "support/desktop_view.h"
 #include "render/draw_stage.h"
 #include "render/offscreen_target.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "world/world.h"
 
 namespace bastion {

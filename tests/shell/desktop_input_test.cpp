@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "shell/desktop_input.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "world/pilot.h"
 
 namespace bastion {

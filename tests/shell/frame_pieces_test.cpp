@@ -14,7 +14,7 @@
 #include "shell/button_latches.h"
 #include "shell/camera.h"
 #include "shell/exit_summary.h"
-#include "shell/frontend.h"
+#include "shell/frontend/frontend.h"
 #include "shell/screenshot.h"
 #include "support/child_process.h"
 #include "support/temp_folder.h"

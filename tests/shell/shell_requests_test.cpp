@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "contentgen/frontend_export.h"
-#include "shell/menu_script.h"
+#include "shell/frontend/menu_script.h"
 #include "shell/requests.h"
 #include "support/files.h"
 #include "support/temp_folder.h"

@@ -211,7 +211,8 @@ TEST_F(Activation, LeashResetsTheUnitAtItsAnchor) {
 TEST_F(Activation, SB2SupplyCrateBecomesAPickup) {
     world.campaign = 1;
     const std::size_t crate = addUnit(21, {12, 1, -30});
-    unit(crate).parameters[0] = 22;
+    unit(crate).attackSlot = 22;  // the first 16 bits of its parameters
+    unit(crate).parameters[0] = 5;
     run(kTick);
     ASSERT_EQ(world.pickups.size(), 1u);
     EXPECT_EQ(world.pickups[0].kind, 22);

@@ -51,11 +51,11 @@ Projectile skyShot(float x) {
 }
 
 // Enemies fire at a pilot who never falls for two simulated minutes, into a
-// world already crowded with 240 long-lived shots: their projectiles fill
+// world already crowded with 252 long-lived shots: their projectiles fill
 // the list up to 256 and never beyond.
 TEST(EnemyDemoRun, ProjectileCapHoldsThroughALongRun) {
     World world = busiestDemoMission();
-    for (int k = 0; k < 240; ++k) world.projectiles.push_back(skyShot(static_cast<float>(k)));
+    for (int k = 0; k < 252; ++k) world.projectiles.push_back(skyShot(static_cast<float>(k)));
     const float dt = 1.0f / 60.0f;
     std::size_t most = 0;
     int fired = 0;

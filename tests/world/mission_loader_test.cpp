@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -201,7 +202,7 @@ TEST(MissionLoader, BadFilesFailWithTheirMessagesAndLeaveTheWorldUsable) {
          "Invalid AI route record"},
         {"unit type 23", 0, 0, [](json&, json& m) { m["spawns"][0]["type"] = 23; }, "Invalid unit type"},
         {"missing model file", 1, 3,
-         [](json& d, json&) { d["dynamic_models"]["8"] = "no-such-model"; }, "Missing decoded gameplay file: "},
+         [](json& d, json&) { d["dynamic_models"]["7"] = "no-such-model"; }, "Missing decoded gameplay file: "},
     };
     const EditableContent content;
     for (const BadFile& c : cases) {
@@ -273,6 +274,35 @@ TEST(MissionLoader, SharedFolderFlagPicksTheSharedSB1Document) {
     EXPECT_EQ(world.horizon, 4321);
 }
 
+// The crate's pickup kind is parameter bytes 0..1, not the first parameter
+// word at bytes 4..5.
+TEST(MissionLoader, SB2SupplyCrateDropsThePickupKindOfItsFirstSixteenBits) {
+    const EditableContent content;
+    json document = content.missions(1);
+    json& spawns = document["missions"][11]["spawns"];
+    json* crate = nullptr;
+    for (json& spawn : spawns) {
+        if (spawn["type"] == 21) crate = &spawn;
+    }
+    ASSERT_NE(crate, nullptr) << "SB2 mission 11 holds a supply crate";
+    json& bytes = (*crate)["parameters"];
+    bytes[0] = 0x00;
+    bytes[1] = 22;
+    bytes[4] = 0x00;
+    bytes[5] = 7;
+    content.writeMissions(1, document);
+
+    World world;
+    world.loadMission(content.root(), 11, 1, true);
+    const auto unit = std::find_if(world.targets.begin(), world.targets.end(),
+                                   [](const Target& t) { return t.unitType == 21; });
+    ASSERT_NE(unit, world.targets.end());
+    world.pilot.position = unit->home;
+    world.stepEnemies(0.05f);
+    ASSERT_EQ(world.pickups.size(), 1u);
+    EXPECT_EQ(world.pickups[0].kind, 22);
+}
+
 TEST(MissionLoader, LoadingAgainCountsNothingTwiceAndResetsThePilot) {
     World world;
     world.loadMission(demoContent(), 0, 0, true);
@@ -297,15 +327,15 @@ TEST(MissionLoader, LoadingAgainCountsNothingTwiceAndResetsThePilot) {
 }
 
 TEST(MissionLoader, DifficultyScalesHealthAndShots) {
-    // Demo missions: multipliers [0, 10, 15, 0], projectile [40, 60].
+    // Demo missions: multipliers [0, 10, 15, 0], projectile [3, 2].
     for (const int level : {0, 1}) {
         World world;
         world.difficulty = level;
         world.loadMission(demoContent(), 1, 1, true);
         const float ratio = level == 1 ? 1.5f : 1.0f;
         EXPECT_FLOAT_EQ(world.ratio, ratio);
-        EXPECT_FLOAT_EQ(world.projectilePair[0], 40.0f * ratio);
-        EXPECT_FLOAT_EQ(world.projectilePair[1], 60.0f * ratio);
+        EXPECT_FLOAT_EQ(world.projectilePair[0], 3.0f * ratio);
+        EXPECT_FLOAT_EQ(world.projectilePair[1], 2.0f * ratio);
         EXPECT_FLOAT_EQ(world.healthPair[1], 200.0f * ratio);
     }
 }

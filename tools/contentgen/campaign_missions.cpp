@@ -14,10 +14,19 @@ namespace {
 constexpr std::uint32_t kCountDown0 = 0x80020000u;  // counter 0 counts down
 constexpr std::uint32_t kCountDown1 = 0x80020001u;  // counter 1 counts down
 constexpr std::uint32_t kSetFlag0 = 0x80010000u;    // raises mission flag 0
+constexpr std::uint32_t kNoAction = 0;
 constexpr int kNoPickup = 255;
+constexpr int kCrateKind = 21;
 constexpr int kGeneratorType = 4;
 // Not a unit type: a ship whose deck carries a generator of field guns.
 constexpr int kShipWithGenerator = 100;
+
+// Enemy fire timing in 1/256 s: bursts with pauses that a player standing
+// in the open survives for a while.
+constexpr std::uint32_t kQuarterSecond = 64;
+constexpr std::uint32_t kTankInterval = 128;
+constexpr std::uint32_t kGunPause = 4 * 256;
+constexpr std::uint32_t kLauncherInterval = 6 * 256;
 
 // Behaviour bits of unit parameter records.
 constexpr std::uint32_t kRouteBit = 1u << 0;
@@ -27,13 +36,26 @@ constexpr std::uint32_t kHeavyBit = 1u << 6;
 // The unit types of each mission, in spawn order. A 4 is a generator that
 // releases copies of the unit listed just before it.
 const std::vector<std::vector<int>> kSB1Units = {
-    {0, 2}, {9, 3, 4}, {0, 5}, {1, 6}, {3}, {0, 0, 4}, {8, 7}, {9, 10},
+    {0, 2}, {9, 9, 3, 4}, {0, 5}, {1, 6}, {3}, {0, 0, 4}, {8, 7}, {9, 10},
     {11, 12, 13}, {1, 1, 14}, {15, 16}, {17, 18}, {19, 20}, {8, 21}, {9, 22}, {3, 0, 2},
 };
+// SB2 missions hold what their rules count: the three mechs of type 14 of
+// mission 3, nine car bombs of mission 5, the ships of missions 6 and 15,
+// five fighters of mission 7, ten trucks of mission 9, two mechs of 13.
 const std::vector<std::vector<int>> kSB2Units = {
-    {0, 2, 4}, {1, 5}, {3, 6}, {7, 8}, {8, 9}, {10, 11}, {0, 13, 12}, {13, 14}, {15, 16, 8}, {17, 18},
-    {19, 20}, {21, 22}, {0, 1}, {2, 5, 4}, {9, 22}, {0, 17, 12, kShipWithGenerator}, {3, 5}, {6, 7}, {8, 10, 14}, {15, 19, 22},
+    {0, 2, 4}, {1, 5}, {3, 6}, {14, 14, 14, 7}, {8, 9}, {17, 4, 10}, {0, 13, 12, 9, 9}, {18, 4, 13, 14},
+    {15, 16, 8}, {8, 4, 18}, {0, 11, 20}, {21, 22}, {0, 1}, {3, 3, 5}, {9, 22},
+    {0, 17, 12, 9, 9, 9, 9, 9, kShipWithGenerator}, {3, 5}, {6, 7}, {8, 10, 14}, {15, 19, 22},
 };
+
+// Copies a generator releases after the unit before it, by campaign and
+// mission; unlisted generators release six.
+int generatorCopies(int campaign, int mission) {
+    if (campaign == 1 && mission == 5) return 8;
+    if (campaign == 1 && mission == 7) return 4;
+    if (campaign == 1 && mission == 9) return 9;
+    return 6;
+}
 
 // Byte offset of the route record by unit type; SB2 gives more types a route.
 int routeOffset(int type, int campaign) {
@@ -46,6 +68,12 @@ int routeOffset(int type, int campaign) {
 }
 
 bool flies(int type) { return type == 1 || type == 7 || type == 12 || type == 17 || type == 18 || type == 20; }
+// Vehicles that drive their route once and leave the map at its end.
+bool convoy(int type) { return type == 6 || type == 8 || type == 15 || type == 17; }
+
+// How far a route strays from the unit's place: convoys take minutes to get
+// through, aircraft circle wide, the rest patrol close by.
+double routeRadius(int type) { return convoy(type) ? 150 : flies(type) ? 60 : 20; }
 
 std::vector<std::array<double, 2>> patrol(GroundPoint centre, double radius) {
     return {{centre.x - radius, centre.z - radius},
@@ -54,9 +82,12 @@ std::vector<std::array<double, 2>> patrol(GroundPoint centre, double radius) {
             {centre.x - radius, centre.z + radius}};
 }
 
-GroundPoint unitPlace(int slot) {
+GroundPoint unitPlace(int slot, int type) {
     const double angle = 0.9 * slot + 0.4;
-    const double distance = 110 + 25 * (slot % 3);
+    // The heavy gunner and the fighters start far enough out that a new
+    // player meets them only after a while.
+    const bool distant = type == 19 || type == 18;
+    const double distance = distant ? 320 : 110 + 25 * (slot % 3);
     return {distance * std::sin(angle), -distance * std::cos(angle)};
 }
 
@@ -79,7 +110,7 @@ private:
         nlohmann::json& m = sketch_.json();
         m["night"] = night();
         m["difficulty"] = {{"multipliers", {0, 10, 15, 0}},
-                           {"projectile", {40, 60}},
+                           {"projectile", {3, 2}},
                            {"impact", {20, 30}},
                            {"health", {300 + 20 * index_, 200}}};
         m["spawn"] = filePosition({0, 20});
@@ -92,8 +123,10 @@ private:
         // Object type 1 (the supply depot) is repainted in this campaign.
         m["replacements"] = {{1, material(kOlive), material(kForest)}, {1, material(kForest), material(kAmber)}};
         m["mech_profile"] = {600, 150, 2, 3};
+        // Regions run over x and the file's z (world -z); this one holds the
+        // first goals.
         if (index_ % 4 == 0 || (campaign_ == 0 && index_ == 5))
-            m["objective_regions"] = {{-40.0, -160.0, 40.0, -80.0}};
+            m["objective_regions"] = {{-60.0, 80.0, 60.0, 160.0}};
     }
 
     void ground() {
@@ -116,29 +149,53 @@ private:
         int count;
     };
 
-    Goal goal() const {
+    std::vector<Goal> goals() const {
         const int type = (index_ * 5 + 1) % kObjectTypeCount;
-        if (campaign_ == 1) return {type, 32, kCountDown0, 2};
+        return campaign_ == 1 ? sb2Goals(type) : std::vector<Goal>{sb1Goal(type)};
+    }
+
+    Goal sb1Goal(int type) const {
         switch (index_) {
         case 2: return {2, 32, kCountDown0, 2};         // bridge piers, counted by the preset
-        case 3: return {type, 22, 0, 2};                // each drops a kind-22 pickup to collect
-        case 10: return {10, kNoPickup, 0, 3};          // counted inside the factory zone
-        case 12: return {type, 40, 0, 3};               // tags below 128 count into counter 1
+        case 3: return {type, 22, kNoAction, 2};        // each drops a kind-22 pickup to collect
+        case 7: return {type, 32, kCountDown0, 4};      // the preset counts four
+        case 9: case 14: return {type, 32, kCountDown0, 5};
+        case 10: return {10, kNoPickup, kNoAction, 3};  // counted inside the factory zone
+        case 12: return {type, 40, kNoAction, 3};       // tags below 128 count into counter 1
         case 15: return {type, 33, kCountDown1, 2};     // counter 1 by tag 33
         default: return {type, 32, kCountDown0, 2};
         }
+    }
+
+    std::vector<Goal> sb2Goals(int type) const {
+        switch (index_) {
+        case 1: return {{type, 32, kNoAction, 5}};              // counted inside the island box
+        case 2: case 12: return {{type, 22, kNoAction, 3}};     // supplies to drop and collect
+        case 3: case 6: case 13: return {{type, 32, kNoAction, 2}};  // to protect
+        case 7: return {{type, 32, kCountDown0, 4}, {type, 33, kCountDown1, 2}};
+        case 11: return {{type, 32, kCountDown0, 4}};
+        case 14: case 17: return {{type, 32, kNoAction, 2}};    // counted by their tags
+        case 16: return {{type, 32, kCountDown0, 10}, {type, 22, kNoAction, 9}};
+        default: return {{type, 32, kCountDown0, 2}};
+        }
+    }
+
+    GroundPoint goalPlace(int i) const {
+        // SB1 mission 10's zone spans x 14..290 and z -71..102; SB2 mission
+        // 1's island x 238..274 and z -310..-222.
+        if (campaign_ == 0 && index_ == 10) return {40.0 + 60 * i, 20};
+        if (campaign_ == 1 && index_ == 1) return {246.0 + 12 * (i % 3), -235.0 - 25 * (i / 3)};
+        return {-40.0 + 40 * (i % 5), -100.0 - 10 * (i % 5) - 40 * (i / 5)};
     }
 
     void objects() {
         if (campaign_ == 0 && (index_ == 5 || index_ == 11))
             sketch_.object(index_ == 5 ? 5 : 11, {0, -40}, 0, kNoPickup, kSetFlag0, 1);  // to defend
         if (campaign_ == 0 && index_ == 15) sketch_.object(14, {0, -150}, 512, kNoPickup, kCountDown0, 2);
-        const Goal g = goal();
-        const bool zone = campaign_ == 0 && index_ == 10;
-        for (int i = 0; i < g.count; ++i) {
-            // Mission 10's zone spans x 14..290 and z -71..102.
-            const GroundPoint at = zone ? GroundPoint{40.0 + 60 * i, 20} : GroundPoint{-40.0 + 40 * i, -100.0 - 10 * i};
-            sketch_.object(g.type, at, 256 * i, g.tag, g.action, i == 0 ? 3 : 0);
+        int placed = 0;
+        for (const Goal& g : goals()) {
+            for (int i = 0; i < g.count; ++i, ++placed)
+                sketch_.object(g.type, goalPlace(placed), 256 * i, g.tag, g.action, placed == 0 ? 3 : 0);
         }
         // Supplies: pickups of kinds 7 and 8 raise the supplies flag.
         sketch_.object(1, {70, -40}, 0, 7, 0);
@@ -153,34 +210,52 @@ private:
         ParameterBytes bytes;
         const int offset = routeOffset(type, campaign_);
         switch (type) {
-        case 0:
-            bytes.word(2, 3);
-            if (occurrence == 1 || (campaign_ == 0 && index_ == 15)) behaviour |= kHeavyBit;
+        case 0: {
+            // A heavy tank's shell hits four times as hard: one per burst.
+            const bool heavy = occurrence == 1 || (campaign_ == 0 && index_ == 15);
+            if (heavy) behaviour |= kHeavyBit;
+            bytes.word(1, kTankInterval).word(2, heavy ? 1 : 2);
             break;
-        case 1: bytes.word(3, 4).word(4, occurrence == 1 ? 2 : 1); break;
-        case 2: case 5:
+        }
+        case 1:
+            // Two-shot bursts a quarter second apart; the second helicopter
+            // of a mission carries bombs.
+            bytes.word(2, kQuarterSecond).word(3, 2).word(4, occurrence == 1 ? 2 : 0);
+            break;
+        case 2: case 5: case 10: {
             // Gun models: bit 0 clear is gun-0, else gun-1 to gun-3 by word 2.
-            if ((index_ + occurrence) % 2 == 1) behaviour |= kRouteBit;
-            bytes.word(2, static_cast<std::uint32_t>(index_ % 3));
+            // Bit 0 also makes a launcher, which fires one round per interval.
+            const bool launcher = type != 10 && (index_ + occurrence) % 2 == 1;
+            if (launcher) behaviour |= kRouteBit;
+            bytes.word(2, type == 10 ? 2 : static_cast<std::uint32_t>(index_ % 3));
+            bytes.word(1, launcher ? kLauncherInterval : kQuarterSecond).word(3, kGunPause);
             break;
+        }
         case 6: bytes.word(1, index_ % 2 ? 1 : 0); break;
         case 7: bytes.word(3, 2); break;
         case 8:
             // A tractor hitched to trailers of variants 1, 2 and 3.
             bytes.word(0, 420).word(2, 1).word(3, 2).word(4, static_cast<std::uint32_t>(1 + index_ % 3)).word(5, 0);
             break;
-        case 9: bytes.word(3, 6).word(4, 350); break;
-        case 10: bytes.word(2, 2); break;
+        case 9:
+            // Word 0 names the flag the ship's loss raises; slow ships take
+            // many minutes to sail off the map.
+            bytes.word(0, static_cast<std::uint32_t>(occurrence)).word(3, 6).word(4, 150);
+            break;
         case 12:
             // Drops copies of the mission's first two units.
             bytes.word(0, 0).word(1, 1).word(2, 1).word(3, 2).word(4, 512).word(5, 2).word(6, 1).word(7, 2).word(8, 5).word(9, 1)
                 .word(10, 1);  // a template word above 2 is skipped
             break;
+        case 21:
+            // A supply crate's pickup kind is the record's first 16 bits.
+            behaviour |= std::uint32_t{kCrateKind} << 16;
+            break;
         default: bytes.word(0, static_cast<std::uint32_t>(type)); break;
         }
         if (offset >= 0) {
             behaviour |= kRouteBit;
-            bytes.route(static_cast<std::size_t>(offset), patrol(at, flies(type) ? 60 : 20));
+            bytes.route(static_cast<std::size_t>(offset), patrol(at, routeRadius(type)));
         }
         bytes.behaviour(behaviour);
         return bytes;
@@ -192,12 +267,13 @@ private:
         int lastUnit = -1;
         for (std::size_t slot = 0; slot < types.size(); ++slot) {
             const int type = types[slot];
-            const GroundPoint at = unitPlace(static_cast<int>(slot) + index_);
+            const GroundPoint at = unitPlace(static_cast<int>(slot) + index_, type);
             if (type == kGeneratorType) {
                 ParameterBytes bytes;
                 // SB1 mission 5 asks for more reserved entries than the 16 allowed.
                 const bool crowded = campaign_ == 0 && index_ == 5;
-                bytes.word(0, crowded ? 17 : 6).word(1, 4 * 256).word(2, crowded ? 20 : 4);
+                const int copies = crowded ? 17 : generatorCopies(campaign_, index_);
+                bytes.word(0, static_cast<std::uint32_t>(copies)).word(1, 15 * 256).word(2, crowded ? 20 : 4);
                 bytes.word(3, static_cast<std::uint32_t>(lastUnit)).word(4, 3 * 256).word(5, 2);
                 sketch_.generator(at, bytes);
                 continue;
@@ -214,10 +290,15 @@ private:
         }
     }
 
+    // A rocket launcher riding on a ship's deck.
+    static ParameterBytes deckLauncher() {
+        return ParameterBytes().word(1, kLauncherInterval).word(2, 1).behaviour(kRouteBit);
+    }
+
     // A ship carrying a generator that releases field guns onto its deck;
     // the generator reserves the default eight entries (word 2 is 0).
     int shipWithGenerator(GroundPoint at) {
-        const int gun = sketch_.unit(2, {at.x, at.z - 6}, 0, ParameterBytes().word(2, 1).behaviour(kRouteBit));
+        const int gun = sketch_.unit(2, {at.x, at.z - 6}, 0, deckLauncher());
         ParameterBytes release;
         release.word(0, 3).word(1, 2 * 256).word(3, static_cast<std::uint32_t>(gun)).word(4, 256);
         const int generator = sketch_.generator({at.x, at.z - 6}, release);
@@ -228,7 +309,7 @@ private:
 
     // A patrol ship carrying a gun turret that rides along on its deck.
     int shipWithGun(GroundPoint at, int occurrence) {
-        const int gun = sketch_.unit(2, {at.x, at.z + 4}, 0, ParameterBytes().word(2, 1).behaviour(kRouteBit));
+        const int gun = sketch_.unit(2, {at.x, at.z + 4}, 0, deckLauncher());
         ParameterBytes ship = parametersFor(9, at, occurrence, kCarriesBit);
         ship.word(2, static_cast<std::uint32_t>(gun));
         return sketch_.unit(9, at, fileYaw(1.2), ship);

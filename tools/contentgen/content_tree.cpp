@@ -8,6 +8,7 @@
 #include "contentgen/gameplay_models.h"
 #include "contentgen/import_manifest.h"
 #include "contentgen/json_file.h"
+#include "contentgen/music_content.h"
 
 namespace bastion::contentgen {
 
@@ -27,9 +28,10 @@ void writeContentTree(const std::filesystem::path& root) {
     // the SB1 gameplay folder.
     writeJsonFile(root / "sb2/shared/gameplay/missions.json", sb1);
 
-    writeDecorationModels(root / "models");
+    writeModelsFolder(root / "models");
     writeArt(root);
     writeCockpit(root / "cockpit", demoCockpit());
+    writeMusic(root);
 }
 
 }  // namespace bastion::contentgen

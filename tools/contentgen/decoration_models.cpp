@@ -2,6 +2,7 @@
 
 #include "contentgen/json_file.h"
 #include "contentgen/palette.h"
+#include "contentgen/player_models.h"
 
 namespace bastion::contentgen {
 namespace {
@@ -46,18 +47,25 @@ std::vector<NamedModel> decorationModels() {
     return models;
 }
 
-nlohmann::json modelManifest(const std::vector<NamedModel>& models) {
+nlohmann::json modelManifest(const std::vector<std::string>& names) {
     nlohmann::json entries = nlohmann::json::object();
-    for (const NamedModel& model : models) entries[model.name] = {{"file", model.name + ".json"}};
+    for (const std::string& name : names) entries[name] = {{"file", name + ".json"}};
     nlohmann::json pickupTypes = nlohmann::json::array();
     for (int kind = 0; kind < 32; ++kind) pickupTypes.push_back(kind % kPickupSlots);
     return {{"schema", 1}, {"source_block", 4}, {"pickup_types", pickupTypes}, {"models", entries}};
 }
 
-void writeDecorationModels(const std::filesystem::path& modelsFolder) {
-    const std::vector<NamedModel> models = decorationModels();
-    for (const NamedModel& model : models) writeJsonFile(modelsFolder / (model.name + ".json"), model.shape.toJson());
-    writeJsonFile(modelsFolder / "manifest.json", modelManifest(models));
+void writeModelsFolder(const std::filesystem::path& modelsFolder) {
+    std::vector<NamedModel> models = decorationModels();
+    for (NamedModel& model : armAndWeaponModels()) models.push_back(std::move(model));
+    std::vector<std::string> names{"stormbastion"};
+    for (const NamedModel& model : models) {
+        writeJsonFile(modelsFolder / (model.name + ".json"), model.shape.toJson());
+        names.push_back(model.name);
+    }
+    writeJsonFile(modelsFolder / "stormbastion.json", playerWalkerFile());
+    writeJsonFile(modelsFolder / "manifest.json", modelManifest(names));
+    writeJsonFile(modelsFolder / "rig.json", armRigDocument());
 }
 
 }  // namespace bastion::contentgen

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -14,11 +15,13 @@ namespace bastion::contentgen {
 // "fragment-1" to "fragment-3".
 std::vector<NamedModel> decorationModels();
 
-// "models/manifest.json": every model of the folder by name, and the pickup
-// mesh shown for each of the 32 pickup kinds.
-nlohmann::json modelManifest(const std::vector<NamedModel>& models);
+// "models/manifest.json": every named model's file, and the pickup mesh
+// shown for each of the 32 pickup kinds.
+nlohmann::json modelManifest(const std::vector<std::string>& names);
 
-// Writes the manifest and every decoration model into `modelsFolder`.
-void writeDecorationModels(const std::filesystem::path& modelsFolder);
+// Writes the whole "models" folder: the decorations, the player walker, its
+// arms, held models and weapons, the projectiles, the manifest and the arm
+// rig.
+void writeModelsFolder(const std::filesystem::path& modelsFolder);
 
 }  // namespace bastion::contentgen

@@ -1,0 +1,119 @@
+#include "coop/transport.h"
+
+#include <mutex>
+#include <stdexcept>
+
+#include "coop/message_decode.h"
+#include "net/endpoint.h"
+
+namespace bastion::coop {
+namespace {
+
+constexpr int kMaxEventsPerPoll = 256;
+constexpr enet_uint32 kTimeoutLimit = 8;
+constexpr enet_uint32 kTimeoutMinimum = 3000;
+constexpr enet_uint32 kTimeoutMaximum = 8000;
+
+std::mutex initializeMutex;
+bool initialized = false;
+
+// Once per process; a failure is retried by the next construction.
+void initializeENet() {
+    std::lock_guard<std::mutex> lock(initializeMutex);
+    if (initialized) return;
+    if (enet_initialize() != 0) throw std::runtime_error("ENet initialization failed");
+    initialized = true;
+}
+
+void setTimeouts(ENetPeer* peer) { enet_peer_timeout(peer, kTimeoutLimit, kTimeoutMinimum, kTimeoutMaximum); }
+
+}  // namespace
+
+Transport::Transport(bool server, const std::string& address, std::uint16_t port) {
+    initializeENet();
+    ENetAddress bind{};
+    bind.host = ENET_HOST_ANY;
+    bind.port = port;
+    if (address != "0.0.0.0" && enet_address_set_host(&bind, address.c_str()) != 0)
+        throw std::runtime_error("Invalid server address");
+    host_ = enet_host_create(server ? &bind : nullptr, server ? kServerPeerSlots : 1, kChannelCount, 0, 0);
+    if (host_ == nullptr) throw std::runtime_error("Cannot open ENet socket");
+    host_->maximumPacketSize = kPacketLimit;
+    host_->maximumWaitingData = kWaitingDataLimit;
+    enet_host_compress_with_range_coder(host_);
+}
+
+Transport::~Transport() {
+    if (host_ != nullptr) enet_host_destroy(host_);
+}
+
+bool Transport::server() const { return host_->peerCount >= 2; }
+
+std::uint16_t Transport::port() const { return host_->address.port; }
+
+ENetPeer* Transport::connect(const std::string& server) {
+    const vant::net::Endpoint endpoint = vant::net::parseEndpoint(server, kDefaultLobbyPort);
+    ENetAddress address{};
+    if (enet_address_set_host(&address, endpoint.host.c_str()) != 0)
+        throw std::runtime_error("Cannot resolve lobby server");
+    address.port = endpoint.port;
+    ENetPeer* peer = enet_host_connect(host_, &address, kChannelCount, kProtocolMagic);
+    if (peer == nullptr) throw std::runtime_error("Cannot connect to lobby server");
+    setTimeouts(peer);
+    return peer;
+}
+
+std::vector<Event> Transport::poll() {
+    std::vector<Event> events;
+    const std::size_t limit = server() ? kServerMessageLimit : kClientMessageLimit;
+    ENetEvent event;
+    for (int serviced = 0; serviced < kMaxEventsPerPoll; ++serviced) {
+        if (enet_host_service(host_, &event, 0) <= 0) break;
+        switch (event.type) {
+            case ENET_EVENT_TYPE_CONNECT:
+                if (server() && event.data != kProtocolMagic) {
+                    enet_peer_disconnect_now(event.peer, kWrongProtocol);
+                    break;
+                }
+                setTimeouts(event.peer);
+                events.push_back({Event::kConnect, event.peer, nullptr, 0});
+                break;
+            case ENET_EVENT_TYPE_DISCONNECT:
+                events.push_back({Event::kDisconnect, event.peer, nullptr, 0});
+                break;
+            case ENET_EVENT_TYPE_RECEIVE: {
+                std::optional<nlohmann::json> message;
+                if (event.packet->dataLength <= limit) message = decodeMessage(event.packet->data, event.packet->dataLength);
+                enet_packet_destroy(event.packet);
+                if (message) {
+                    events.push_back({Event::kMessage, event.peer, std::move(*message), event.channelID});
+                } else {
+                    enet_peer_disconnect_now(event.peer, kBadMessage);
+                    events.push_back({Event::kDisconnect, event.peer, nullptr, 0});
+                }
+                break;
+            }
+            default:
+                break;
+        }
+    }
+    return events;
+}
+
+void Transport::send(ENetPeer* peer, const nlohmann::json& message, std::uint8_t channel) {
+    if (peer == nullptr || peer->state != ENET_PEER_STATE_CONNECTED) return;
+    if (peer->outgoingDataTotal > kWaitingDataLimit) {
+        enet_peer_disconnect_later(peer, kBacklog);
+        return;
+    }
+    const std::vector<std::uint8_t> bytes = nlohmann::json::to_cbor(message);
+    if (bytes.size() > host_->maximumPacketSize) throw std::runtime_error("Network state exceeds limit");
+    const enet_uint32 flags = channel == kLobbyChannel ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED;
+    ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), flags);
+    if (packet == nullptr) throw std::runtime_error("ENet packet allocation failed");
+    if (enet_peer_send(peer, channel, packet) < 0) enet_packet_destroy(packet);
+}
+
+void Transport::flush() { enet_host_flush(host_); }
+
+}  // namespace bastion::coop

@@ -1,0 +1,204 @@
+#include "voice/relay.h"
+
+#include <cmath>
+#include <map>
+#include <stdexcept>
+
+#include "platform/secure_random.h"
+#include "voice/credentials.h"
+#include "voice/datagram_socket.h"
+#include "voice/opus_packet.h"
+#include "voice/wire.h"
+
+namespace vant::voice {
+
+namespace {
+
+constexpr double burstAllowance = 12.0;
+constexpr double datagramsPerSecond = 55.0;
+constexpr std::chrono::seconds forwardSilenceLimit{5};
+constexpr float proximityRange = 60.0f;
+constexpr std::uint32_t replayWindow = 64;
+
+const Participant* findParticipant(std::span<const Participant> participants, std::uint32_t id) {
+    for (const Participant& participant : participants) {
+        if (participant.id == id) return &participant;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+struct Relay::Impl {
+    struct Peer {
+        wire::Token token{};
+        sockaddr_storage address{};
+        socklen_t addressLength = 0;
+        bool registered = false;
+        std::uint32_t highestSequence = 0;
+        std::uint64_t window = 0;
+        double allowance = burstAllowance;
+        SteadyTime lastRefill{};
+        SteadyTime lastHeard{};
+    };
+
+    DatagramSocket socket;
+    std::map<std::uint32_t, Peer> peers;
+    std::uint64_t received = 0;
+    std::uint64_t forwarded = 0;
+    std::uint64_t rejected = 0;
+    TimeSource now;
+    RandomSource random;
+
+    void handle(const Datagram& datagram, std::span<const Participant> participants, std::uint64_t session,
+                SteadyTime time);
+    void forward(std::uint32_t speakerId, const Participant& speaker, const wire::ClientDatagram& voice,
+                 std::span<const Participant> participants, std::uint64_t session, SteadyTime time);
+};
+
+namespace {
+
+// Accepts a sequence once, within the 64 below the highest seen.
+bool acceptSequence(std::uint32_t sequence, std::uint32_t& highest, std::uint64_t& window) {
+    if (sequence <= highest) {
+        const std::uint32_t distance = highest - sequence;
+        if (distance >= replayWindow) return false;
+        const std::uint64_t bit = std::uint64_t{1} << distance;
+        if ((window & bit) != 0) return false;
+        window |= bit;
+        return true;
+    }
+    const std::uint32_t shift = sequence - highest;
+    window = shift >= replayWindow ? 1 : (window << shift) | 1;
+    highest = sequence;
+    return true;
+}
+
+}  // namespace
+
+void Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> participants,
+                         std::uint64_t session, SteadyTime time) {
+    ++received;
+    const auto client = wire::decodeClient(datagram.bytes);
+    if (!client) {
+        ++rejected;
+        return;
+    }
+    auto found = peers.end();
+    for (auto it = peers.begin(); it != peers.end(); ++it) {
+        if (it->second.token == client->token) {
+            found = it;
+            break;
+        }
+    }
+    if (found == peers.end()) {
+        ++rejected;
+        return;
+    }
+    const std::uint32_t id = found->first;
+    Peer& peer = found->second;
+
+    const double elapsed = std::chrono::duration<double>(time - peer.lastRefill).count();
+    peer.allowance = std::min(peer.allowance + elapsed * datagramsPerSecond, burstAllowance);
+    peer.lastRefill = time;
+    if (peer.allowance < 1.0 || client->session != session) {
+        ++rejected;
+        return;
+    }
+    peer.allowance -= 1.0;
+
+    const Participant* sender = findParticipant(participants, id);
+    if (sender == nullptr) {
+        ++rejected;
+        return;
+    }
+
+    const std::size_t size = datagram.bytes.size();
+    if (size == wire::clientHeaderBytes && client->channel == wire::helloChannel && client->sequence == 0) {
+        peer.address = datagram.sender;
+        peer.addressLength = datagram.senderLength;
+        peer.registered = true;
+        peer.lastHeard = time;
+        socket.sendTo(wire::encode(wire::RelayDatagram{peer.token, 0, 0, session, wire::helloChannel, 0.0f, 0.0f, {}}),
+                      peer.address, peer.addressLength);
+        return;
+    }
+
+    const bool voice = sender->active && size > wire::clientHeaderBytes && size <= wire::clientHeaderBytes + maxOpusBytes &&
+                       client->channel <= 1 && validOpus(client->opus) && client->sequence != 0 &&
+                       acceptSequence(client->sequence, peer.highestSequence, peer.window);
+    if (!voice) {
+        ++rejected;
+        return;
+    }
+    peer.address = datagram.sender;
+    peer.addressLength = datagram.senderLength;
+    peer.registered = true;
+    peer.lastHeard = time;
+    forward(id, *sender, *client, participants, session, time);
+}
+
+void Relay::Impl::forward(std::uint32_t speakerId, const Participant& speaker, const wire::ClientDatagram& voice,
+                          std::span<const Participant> participants, std::uint64_t session, SteadyTime time) {
+    for (const auto& [id, listener] : peers) {
+        const Participant* hearer = findParticipant(participants, id);
+        if (hearer == nullptr || id == speakerId || !hearer->active || hearer->group != speaker.group ||
+            !listener.registered || time - listener.lastHeard > forwardSilenceLimit) {
+            continue;
+        }
+        if (voice.channel == 0 && !(std::hypot(hearer->position.x - speaker.position.x,
+                                                hearer->position.z - speaker.position.z) < proximityRange)) {
+            continue;
+        }
+        const auto datagram = wire::encode(wire::RelayDatagram{listener.token, speakerId, voice.sequence, session,
+                                                               voice.channel, speaker.position.x,
+                                                               speaker.position.z, voice.opus});
+        if (socket.sendTo(datagram, listener.address, listener.addressLength)) ++forwarded;
+    }
+}
+
+Relay::Relay(const std::string& host, std::uint16_t port)
+    : Relay(host, port, steadyNow, native_socket::secureRandom) {}
+
+Relay::Relay(const std::string& host, std::uint16_t port, TimeSource now, RandomSource random)
+    : impl_(std::make_unique<Impl>()) {
+    impl_->now = std::move(now);
+    impl_->random = std::move(random);
+    impl_->socket.open(host, port, true);
+}
+
+Relay::~Relay() = default;
+
+std::uint16_t Relay::port() const { return impl_->socket.port(); }
+
+nlohmann::json Relay::admit(std::uint32_t player) {
+    wire::Token token{};
+    if (!impl_->random(token)) throw std::runtime_error("Cannot obtain voice session credentials");
+    const SteadyTime time = impl_->now();
+    Impl::Peer& peer = impl_->peers[player];
+    peer = Impl::Peer{};
+    peer.token = token;
+    peer.lastRefill = time;
+    peer.lastHeard = time;
+    return credentialsObject(port(), token);
+}
+
+void Relay::remove(std::uint32_t player) { impl_->peers.erase(player); }
+
+void Relay::poll(std::span<const Participant> participants, std::uint64_t session) {
+    const SteadyTime time = impl_->now();
+    for (const Datagram& datagram : impl_->socket.receive()) {
+        impl_->handle(datagram, participants, session, time);
+    }
+}
+
+nlohmann::json Relay::report() const {
+    return {
+        {"received", impl_->received},
+        {"forwarded", impl_->forwarded},
+        {"rejected", impl_->rejected},
+        {"port", static_cast<std::uint64_t>(port())},
+    };
+}
+
+}  // namespace vant::voice

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include "coop/enet_peers.h"
+#include "coop/transport.h"
+#include "coop/wire_failure.h"
+
+namespace bastion::coop {
+namespace {
+
+using nlohmann::json;
+using testing::messageOfSize;
+using testing::pumpUntil;
+using testing::RawClient;
+using testing::wireFailure;
+
+// A server on an ephemeral loopback port, and what it reported.
+struct Server {
+    Transport transport{true, "127.0.0.1", 0};
+    std::vector<Event> events;
+    void poll() {
+        for (Event& event : transport.poll()) events.push_back(std::move(event));
+    }
+    std::size_t count(std::uint32_t kind) const {
+        std::size_t n = 0;
+        for (const Event& e : events) n += e.kind == kind ? 1 : 0;
+        return n;
+    }
+};
+
+struct Client {
+    explicit Client(std::uint16_t port) : peer(transport.connect("127.0.0.1:" + std::to_string(port))) {}
+    Transport transport{false, "0.0.0.0", 0};
+    ENetPeer* peer;
+    std::vector<Event> events;
+    void poll() {
+        for (Event& event : transport.poll()) events.push_back(std::move(event));
+    }
+};
+
+TEST(Transport, MessagesTravelOnAllThreeChannels) {
+    Server server;
+    ASSERT_NE(server.transport.port(), 0);
+    Client client(server.transport.port());
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); },
+                          [&] { return server.count(Event::kConnect) == 1 && !client.events.empty(); }));
+    EXPECT_EQ(client.events[0].kind, Event::kConnect) << "the server's connect data is accepted by a client";
+    ENetPeer* remote = server.events[0].peer;
+
+    for (std::uint8_t channel = 0; channel < 3; ++channel) {
+        client.transport.send(client.peer, {{"op", "hello"}, {"channel", channel}}, channel);
+        server.transport.send(remote, {{"type", "reply"}, {"channel", channel}}, channel);
+    }
+    client.transport.flush();
+    server.transport.flush();
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); },
+                          [&] { return server.count(Event::kMessage) == 3 && client.events.size() == 4; }));
+    for (const Event& event : server.events) {
+        if (event.kind != Event::kMessage) continue;
+        EXPECT_EQ(event.peer, remote);
+        EXPECT_EQ(event.message["op"], "hello");
+        EXPECT_EQ(event.message["channel"], event.channel);
+    }
+    for (std::size_t i = 1; i < client.events.size(); ++i) {
+        EXPECT_EQ(client.events[i].kind, Event::kMessage);
+        EXPECT_EQ(client.events[i].message["channel"], client.events[i].channel);
+    }
+}
+
+TEST(Transport, WrongProtocolIsTurnedAwaySilently) {
+    Server server;
+    RawClient stranger(server.transport.port(), 0x12345678u);
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); stranger.service(); }, [&] { return stranger.disconnected; }));
+    EXPECT_EQ(stranger.disconnectData, kWrongProtocol);
+    EXPECT_TRUE(server.events.empty());
+}
+
+std::vector<std::uint8_t> cbor(const json& value) { return json::to_cbor(value); }
+
+TEST(Transport, ServerRefusesBadPacketsAndKeepsServing) {
+    Server server;
+    std::vector<std::uint8_t> deep(8000, 0x81);  // arrays nested 8000 deep, inside the size limit
+    deep.push_back(0x00);
+    std::vector<std::uint8_t> trailing = cbor({{"op", "x"}});
+    trailing.push_back(0x00);
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        bool accepted;
+    } cases[] = {
+        {"8,192 bytes", cbor(messageOfSize(0x2000)), true},
+        {"8,193 bytes", cbor(messageOfSize(0x2001)), false},
+        {"an array", cbor(json::array({1, 2})), false},
+        {"a string", cbor("op"), false},
+        {"a number", cbor(5), false},
+        {"trailing bytes", trailing, false},
+        {"a huge array length", {0x9B, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0}, false},
+        {"a huge map length", {0xBB, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, false},
+        {"a huge string in an object", {0xA1, 0x61, 'p', 0x7B, 0x7F, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, false},
+        {"deep nesting", deep, false},
+        {"a tag", {0xA1, 0x61, 'p', 0xC1, 0x00}, false},
+        {"not CBOR", {0xFF, 0xFE}, false},
+    };
+    ASSERT_EQ(cbor(messageOfSize(0x2000)).size(), 0x2000u);
+    for (const auto& c : cases) {
+        server.events.clear();
+        RawClient client(server.transport.port());
+        ASSERT_TRUE(pumpUntil([&] { server.poll(); client.service(); }, [&] { return client.connected; })) << c.what;
+        client.sendBytes(c.bytes);
+        ASSERT_TRUE(pumpUntil([&] { server.poll(); client.service(); },
+                              [&] { return server.events.size() >= 2 || client.disconnected; }))
+            << c.what;
+        ASSERT_EQ(server.events.size(), 2u) << c.what;
+        EXPECT_EQ(server.events[1].kind, c.accepted ? Event::kMessage : Event::kDisconnect) << c.what;
+        if (!c.accepted) {
+            ASSERT_TRUE(pumpUntil([&] { server.poll(); client.service(); }, [&] { return client.disconnected; }));
+            EXPECT_EQ(client.disconnectData, kBadMessage) << c.what;
+        }
+    }
+}
+
+TEST(Transport, SendLimits) {
+    Server server;
+    Client client(server.transport.port());
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); },
+                          [&] { return server.count(Event::kConnect) == 1 && !client.events.empty(); }));
+    ENetPeer* remote = server.events[0].peer;
+
+    // A peer still connecting gets nothing, and no error.
+    Transport idle(false, "0.0.0.0", 0);
+    ENetPeer* connecting = idle.connect("127.0.0.1:1");
+    const auto queued = connecting->outgoingDataTotal;
+    EXPECT_EQ(wireFailure([&] { idle.send(connecting, {{"op", "x"}}, 0); }), "accepted");
+    EXPECT_EQ(connecting->outgoingDataTotal, queued);
+    EXPECT_EQ(wireFailure([&] { server.transport.send(nullptr, {{"op", "x"}}, 0); }), "accepted");
+
+    const json largest = messageOfSize(0x100000);
+    ASSERT_EQ(cbor(largest).size(), 0x100000u);
+    EXPECT_EQ(wireFailure([&] { server.transport.send(remote, messageOfSize(0x100001), 0); }),
+              "Network state exceeds limit");
+    server.transport.send(remote, largest, 0);
+    server.transport.flush();
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); }, [&] { return client.events.size() == 2; },
+                          std::chrono::seconds(20)));
+    EXPECT_EQ(client.events[1].kind, Event::kMessage) << "a client takes a message of 1 MiB";
+
+    // More than 4 MiB waiting: the peer is let go once its queue drains.
+    for (int i = 0; i < 5; ++i) server.transport.send(remote, largest, 0);
+    EXPECT_EQ(remote->state, ENET_PEER_STATE_DISCONNECT_LATER);
+}
+
+TEST(Transport, BadAddressesAreRefused) {
+    EXPECT_EQ(wireFailure([] { Transport(true, "no such host.invalid", 0); }), "Invalid server address");
+    Transport client(false, "0.0.0.0", 0);
+    EXPECT_EQ(wireFailure([&] { client.connect("a b"); }), "Whitespace/control character in TCP endpoint");
+    EXPECT_EQ(wireFailure([&] { client.connect("host.invalid"); }), "Cannot resolve lobby server");
+    Transport taken(true, "127.0.0.1", 0);
+    EXPECT_EQ(wireFailure([&] { Transport(true, "127.0.0.1", taken.port()); }), "Cannot open ENet socket");
+}
+
+}  // namespace
+}  // namespace bastion::coop
