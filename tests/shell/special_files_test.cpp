@@ -19,11 +19,12 @@ namespace bastion {
 namespace {
 
 // What a reader that parses whatever it could open fails with when it could
-// open nothing.
-std::string emptyInputError() {
+// open nothing: the JSON library's error for an empty stream or text.
+std::string emptyInputError(bool stream) {
     try {
         std::istringstream nothing;
-        (void)nlohmann::json::parse(nothing);
+        if (stream) (void)nlohmann::json::parse(nothing);
+        (void)nlohmann::json::parse("");
     } catch (const nlohmann::json::exception& error) {
         return error.what();
     }
@@ -36,7 +37,7 @@ constexpr std::size_t kAtOnce = 6;
 struct Reader {
     std::string file;  // below the retail folder, or "save", "config", "layout"
     std::vector<std::string> extra;
-    std::string message;  // empty: the JSON library's error for no input
+    std::string message;
     bool pathInMessage = false;
 };
 
@@ -61,22 +62,26 @@ protected:
 
 TEST_F(SpecialFileTest, FolderOrPipeInPlaceOfAnyReadFileEndsWithItsMessage) {
     const std::string sb1Missions = "sb2/shared/gameplay/missions.json";
+    const std::string noStream = emptyInputError(true);
+    const std::string noText = emptyInputError(false);
     const std::vector<Reader> readers = {
         {"manifest.json", {}, kImportMessage},
         {"cartridge.bin", {}, "Missing or truncated imported cartridge"},
-        {"art/frontend.json", {}, ""},
-        {"save", {}, ""},
+        {"art/frontend.json", {}, noStream},
+        {"save", {}, noStream},
         {"config", {}, "Cannot read client config: ", true},
         {"layout", {}, "Missing or oversized procedural layout"},
         {"cockpit/cockpit.mesh", {}, "Missing authored cockpit: ", true},
-        {"cockpit/mesh-manifest.json", {}, ""},
-        {"cockpit/layout.json", {}, ""},
-        {"art/manifest.json", {}, ""},
+        {"cockpit/mesh-manifest.json", {}, noStream},
+        {"cockpit/layout.json", {}, noStream},
+        {"art/manifest.json", {}, noStream},
         {"art/hud-font.rgba", {}, "Missing/truncated original art: hud-font"},
-        {"art/frontend.json", {"--fixture"}, ""},
+        {"art/frontend.json", {"--fixture"}, noStream},
         {sb1Missions, {"--screen", "playing"}, "Missing decoded gameplay file: ", true},
         {"sb2/shared/gameplay/battle-tank.json", {"--screen", "playing"}, "Missing decoded gameplay file: ", true},
-        {"models/manifest.json", {"--screen", "playing"}, "Missing decoration asset: ", true},
+        {"models/manifest.json", {}, "Decode original models with tools/decode_models first"},
+        {"models/rifle.json", {}, noText},
+        {"models/rig.json", {}, noText},
     };
 
     struct Run {
@@ -116,7 +121,7 @@ TEST_F(SpecialFileTest, FolderOrPipeInPlaceOfAnyReadFileEndsWithItsMessage) {
             args.insert(args.end(), reader.extra.begin(), reader.extra.end());
             argSets.push_back(args);
 
-            std::string expected = reader.message.empty() ? emptyInputError() : reader.message;
+            std::string expected = reader.message;
             if (reader.pathInMessage) expected += special.string();
             if (reader.file == "cockpit/cockpit.mesh") expected += ". See docs/COCKPIT.md for Blender export.";
             runs.push_back({std::string(kind) + " at " + reader.file, expected});
