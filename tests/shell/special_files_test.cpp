@@ -80,9 +80,11 @@ TEST_F(SpecialFileTest, FolderOrPipeInPlaceOfAnyReadFileEndsWithItsMessage) {
             const std::filesystem::path tree = root / "retail";
             // Hard links: a private tree in which one entry can be swapped.
             std::filesystem::create_directories(root);
-            std::filesystem::copy(demo, tree,
-                                  std::filesystem::copy_options::recursive |
-                                      std::filesystem::copy_options::create_hard_links);
+            const auto links = std::filesystem::copy_options::recursive |
+                               std::filesystem::copy_options::create_hard_links;
+            std::filesystem::copy(demo, tree, links);
+            // The music's wave ROM lives beside the retail folder.
+            std::filesystem::copy(demo.parent_path() / "system", root / "system", links);
             std::filesystem::path special = tree / reader.file;
             std::vector<std::string> args = {"--retail", tree.string(), "--save", (root / "campaign.json").string(),
                                              "--frames", "1"};
