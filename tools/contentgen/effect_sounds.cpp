@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "contentgen/binary_file.h"
+#include "contentgen/sound_shaping.h"
 #include "contentgen/wav_file.h"
 
 namespace bastion::contentgen {
@@ -17,20 +18,6 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr std::uint32_t kRate = 22050;  // the game converts to its own rate
 
 using Sound = std::vector<double>;
-
-class Noise {
-public:
-    explicit Noise(std::uint32_t seed) : state_(seed) {}
-    double next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return static_cast<double>(state_ % 20001) / 10000.0 - 1.0;
-    }
-
-private:
-    std::uint32_t state_;
-};
 
 // `seconds` of sound whose sample at time t is f(t).
 Sound render(double seconds, const std::function<double(double)>& f) {
@@ -42,20 +29,13 @@ Sound render(double seconds, const std::function<double(double)>& f) {
 // Noise through a one-pole low-pass whose cutoff follows `cutoff(t)` (Hz).
 Sound filteredNoise(double seconds, std::uint32_t seed, const std::function<double(double)>& cutoff,
                     const std::function<double(double)>& envelope) {
-    Noise noise(seed);
+    WhiteNoise noise(seed);
     double state = 0.0;
     return render(seconds, [&](double t) {
         const double a = 1.0 - std::exp(-2.0 * kPi * cutoff(t) / kRate);
         state += a * (noise.next() - state);
         return state * envelope(t);
     });
-}
-
-void normalise(Sound& sound, double peak) {
-    double largest = 0.0;
-    for (const double s : sound) largest = std::max(largest, std::fabs(s));
-    if (largest > 0.0)
-        for (double& s : sound) s *= peak / largest;
 }
 
 Sound mixed(Sound a, const Sound& b, double weight) {
@@ -101,7 +81,7 @@ Sound zap(double from, double to, double seconds) {
 
 // A steady buzz; the game repeats it for as long as a cutter stroke sounds.
 Sound buzz(double hz) {
-    Noise noise(0x5EEDu);
+    WhiteNoise noise(0x5EEDu);
     const double period = std::round(kRate / hz) / kRate;
     return render(period * 10.0, [&](double t) {
         const double saw = 2.0 * std::fmod(t * hz, 1.0) - 1.0;
