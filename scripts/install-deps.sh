@@ -6,7 +6,7 @@ set -eu
 PACKAGES="g++ cmake ninja-build pkg-config git \
 nlohmann-json3-dev libopus-dev libenet-dev libglew-dev libsdl2-dev \
 libopenxr-dev libopenxr-loader1 libgtest-dev libgmock-dev libbenchmark-dev \
-xvfb xauth libgl1-mesa-dri xdotool"
+xvfb xauth libgl1-mesa-dri xdotool libxdamage-dev"
 
 missing=""
 for package in $PACKAGES; do

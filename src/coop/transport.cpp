@@ -101,17 +101,33 @@ std::vector<Event> Transport::poll() {
 }
 
 void Transport::send(ENetPeer* peer, const nlohmann::json& message, std::uint8_t channel) {
-    if (peer == nullptr || peer->state != ENET_PEER_STATE_CONNECTED) return;
-    if (peer->outgoingDataTotal > kWaitingDataLimit) {
-        enet_peer_disconnect_later(peer, kBacklog);
-        return;
+    send(std::span<ENetPeer* const>(&peer, 1), message, channel);
+}
+
+void Transport::send(std::span<ENetPeer* const> peers, const nlohmann::json& message, std::uint8_t channel) {
+    std::vector<ENetPeer*> ready;
+    for (ENetPeer* peer : peers) {
+        if (peer == nullptr || peer->state != ENET_PEER_STATE_CONNECTED) continue;
+        if (peer->outgoingDataTotal > kWaitingDataLimit) {
+            enet_peer_disconnect_later(peer, kBacklog);
+            continue;
+        }
+        ready.push_back(peer);
     }
+    if (ready.empty()) return;
     const std::vector<std::uint8_t> bytes = nlohmann::json::to_cbor(message);
     if (bytes.size() > host_->maximumPacketSize) throw std::runtime_error("Network state exceeds limit");
-    const enet_uint32 flags = channel == kLobbyChannel ? ENET_PACKET_FLAG_RELIABLE : ENET_PACKET_FLAG_UNSEQUENCED;
+    // Snapshots and input beyond one datagram go as unreliable fragments: a
+    // snapshot that lost a fragment is dropped, as a whole late one would be,
+    // instead of holding newer ones back behind a retransmission.
+    const enet_uint32 flags = channel == kLobbyChannel
+                                  ? ENET_PACKET_FLAG_RELIABLE
+                                  : ENET_PACKET_FLAG_UNSEQUENCED | ENET_PACKET_FLAG_UNRELIABLE_FRAGMENT;
     ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), flags);
     if (packet == nullptr) throw std::runtime_error("ENet packet allocation failed");
-    if (enet_peer_send(peer, channel, packet) < 0) enet_packet_destroy(packet);
+    // ENet counts the peers holding the packet and frees it after the last.
+    for (ENetPeer* peer : ready) enet_peer_send(peer, channel, packet);
+    if (packet->referenceCount == 0) enet_packet_destroy(packet);
 }
 
 void Transport::flush() { enet_host_flush(host_); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,9 @@ public:
     // and a graceful disconnect of a peer with more than 4 MiB queued. Throws
     // "Network state exceeds limit" for an encoding beyond 1 MiB.
     void send(ENetPeer* peer, const nlohmann::json& message, std::uint8_t channel);
+
+    // The same message to several peers, encoded once and shared by them.
+    void send(std::span<ENetPeer* const> peers, const nlohmann::json& message, std::uint8_t channel);
 
     void flush();
     std::uint16_t port() const;

@@ -3,13 +3,9 @@
 #include <filesystem>
 #include <optional>
 
-namespace bastion {
+#include "shell/shared/retail_choice.h"
 
-// The retail asset folder: "assets/retail" beside the program, else
-// "../assets/retail" beside it, whichever holds a regular "manifest.json"
-// first; else `fallback`.
-std::filesystem::path chooseRetailFolder(const std::optional<std::filesystem::path>& programFolder,
-                                         const std::filesystem::path& fallback);
+namespace bastion {
 
 // The installed data folder, used when nothing beside the program qualifies.
 std::filesystem::path installedRetailFolder();

@@ -17,10 +17,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "frame_watch.h"
 #include "program_run.h"
 #include "support/demo_content.h"
 #include "support/files.h"
@@ -42,21 +44,12 @@ std::string commandOutput(const std::string& command) {
     return text;
 }
 
-bool exited(int pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string id, name, state;
-    stat >> id >> name >> state;
-    return !stat || state == "Z";
-}
-
 extern "C" char** environ;
 
-// An Xvfb server on a display number that it picks itself, with a black
-// root window and its screen in a file, so a test can see the first frame.
+// An Xvfb server on a display number that it picks itself.
 class PrivateDisplay {
 public:
-    explicit PrivateDisplay(const std::filesystem::path& screenFolder) : screen_(screenFolder / "Xvfb_screen0") {
-        std::filesystem::create_directories(screenFolder);
+    PrivateDisplay() {
         int numberPipe[2];
         if (pipe(numberPipe) != 0) return;
         fcntl(numberPipe[0], F_SETFD, FD_CLOEXEC);
@@ -65,11 +58,10 @@ public:
         posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
         posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
         const std::string fd = std::to_string(numberPipe[1]);
-        const std::string folder = screenFolder.string();
         // Without -noreset the server resets whenever its last client
         // leaves, and a program that connects during a reset finds no GLX.
-        const char* argv[] = {"Xvfb",   "-displayfd",   fd.c_str(), "-noreset",  "-screen", "0", "1280x1024x24",
-                              "-fbdir", folder.c_str(), "-br",      "-nolisten", "tcp",     nullptr};
+        const char* argv[] = {"Xvfb", "-displayfd", fd.c_str(), "-noreset", "-screen", "0", "1280x1024x24",
+                              "-nolisten", "tcp", nullptr};
         if (posix_spawnp(&pid_, "Xvfb", &actions, nullptr, const_cast<char**>(argv), environ) != 0) pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         close(numberPipe[1]);
@@ -97,23 +89,7 @@ public:
     // Empty when the server did not start.
     const std::string& name() const { return name_; }
 
-    // Whether anything but the black root shows on the screen.
-    bool drawn() const {
-        const std::string image = testing_support::readFile(screen_);
-        const auto word = [&](std::size_t index) {
-            std::uint32_t value = 0;
-            for (std::size_t i = 0; i < 4; ++i) value = value << 8 | static_cast<unsigned char>(image[index * 4 + i]);
-            return value;
-        };
-        if (image.size() < 100) return false;
-        // The image header (big-endian words), then the colour table of
-        // 12-byte entries, then the pixels.
-        const std::size_t pixels = word(0) + std::size_t{word(19)} * 12;
-        return image.find_first_not_of('\0', pixels) != std::string::npos;
-    }
-
 private:
-    std::filesystem::path screen_;
     pid_t pid_ = -1;
     std::string name_;
 };
@@ -121,11 +97,15 @@ private:
 class KeyboardRun : public testing::Test {
 protected:
     testing_support::TempFolder temp{"keyboard-run"};
-    PrivateDisplay display{temp.path() / "screen"};
+    PrivateDisplay display;
     std::filesystem::path home = temp.path() / "home";
     std::filesystem::path config = temp.path() / "config.json";
     RunningProgram running;
     std::string window;
+    std::unique_ptr<FrameWatch> frames;
+
+    // Generous for frames of a sanitizer build on a busy machine.
+    static constexpr std::chrono::seconds kFrameLimit{60};
 
     void start(std::vector<std::string> args) {
         ASSERT_FALSE(display.name().empty()) << "Xvfb did not start (scripts/install-deps.sh)";
@@ -139,7 +119,7 @@ protected:
                                                       "HOME=" + home.string()};
         args.insert(args.begin(), {"--retail", testing_support::demoContent().string(), "--config", config.string()});
         running = startProgram(STORMBASTION_EXECUTABLE, args, environment, temp.path() / "run");
-        for (int wait = 0; wait < 300 && window.empty() && !exited(running.pid); ++wait) {
+        for (int wait = 0; wait < 300 && window.empty() && !programEnded(running); ++wait) {
             const std::string search = "search --pid " + std::to_string(running.pid) + " 2>/dev/null";
             const std::string found = commandOutput(xdotool(search));
             window = found.substr(0, found.find('\n'));
@@ -147,38 +127,43 @@ protected:
         }
         std::string failure;
         if (window.empty()) {
-            if (!exited(running.pid)) kill(running.pid, SIGKILL);
+            if (!programEnded(running)) kill(running.pid, SIGKILL);
             const ProgramRun ended = finishProgram(running);
             failure = "exit " + std::to_string(ended.exitCode) + ", output \"" + ended.out + "\", errors \"" +
                       ended.err + "\"";
         }
         ASSERT_FALSE(window.empty()) << "no window of the program: " << failure;
+        frames = std::make_unique<FrameWatch>(display.name(), window);
+        ASSERT_TRUE(frames->ready()) << "the X server offers no Damage extension";
         // Keys are read as held at each frame: none may come before the first.
-        for (int wait = 0; wait < 600 && !display.drawn(); ++wait) std::this_thread::sleep_for(100ms);
-        ASSERT_TRUE(display.drawn()) << "no frame was shown";
+        ASSERT_TRUE(frames->waitFrames(1, kFrameLimit)) << "no frame was shown";
     }
 
     std::string xdotool(const std::string& arguments) const {
         return "DISPLAY=" + display.name() + " xdotool " + arguments;
     }
 
-    // Holds `key` over a few frames, so the frame loop sees it held and then
-    // released, however slow a frame is.
+    // Holds `key` while frames pass, then releases it while more pass, so the
+    // frame loop sees it held and then released however slow a frame is. A
+    // frame in flight when the key goes down may have read the keys before
+    // it: the third frame after it certainly reads them afterwards. A key
+    // that ends the program ends the wait.
     void press(const std::string& key) {
+        constexpr int kFrames = 3;
         ASSERT_EQ(std::system(xdotool("windowfocus --sync " + window + " keydown " + key).c_str()), 0)
             << "xdotool is needed (scripts/install-deps.sh)";
-        std::this_thread::sleep_for(1s);
+        const bool held = frames->waitFrames(kFrames, kFrameLimit);
         ASSERT_EQ(std::system(xdotool("keyup " + key).c_str()), 0);
-        std::this_thread::sleep_for(400ms);
+        ASSERT_TRUE(held || frames->closed()) << "no frames with " << key << " held";
+        if (frames->closed()) return;
+        ASSERT_TRUE(frames->waitFrames(kFrames, kFrameLimit) || frames->closed())
+            << "no frames after " << key << " was released";
     }
 
-    // Waits for the program's end; one that does not end is stopped.
+    // Waits for the program's end; one that does not end in its time limit
+    // is killed and fails the test.
     ProgramRun finish() {
-        for (int wait = 0; wait < 200 && !exited(running.pid); ++wait) std::this_thread::sleep_for(100ms);
-        if (!exited(running.pid)) {
-            ADD_FAILURE() << "the program did not end";
-            kill(running.pid, SIGKILL);
-        }
+        frames.reset();
         return finishProgram(running);
     }
 };

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -42,6 +43,7 @@ protected:
     std::filesystem::path retail = folder / "retail";               // for tests that alter it
     std::filesystem::path save = folder / "saves/campaign.json";
     std::filesystem::path program = STORMBASTION_EXECUTABLE;
+    int launches_ = 0;
 
     void SetUp() override {
         std::filesystem::create_directories(home);
@@ -49,29 +51,66 @@ protected:
     }
 
     ProgramRun run(const std::vector<std::string>& args, std::vector<std::string> environment = {}) {
-        environment.push_back("HOME=" + home.string());
-        return runProgram(program, args, environment, folder / "run");
+        return runTogether({launch(args, std::move(environment))}).front();
     }
 
-    // Expects the run to end through the fatal path with exactly `message`.
+    // Runs every launch side by side and returns the results in order.
+    std::vector<ProgramRun> runTogether(const std::vector<ProgramLaunch>& launches) {
+        return runPrograms(program, launches);
+    }
+
+    // A launch with this test's home folder and a scratch folder of its own.
+    ProgramLaunch launch(const std::vector<std::string>& args, std::vector<std::string> environment = {}) {
+        environment.push_back("HOME=" + home.string());
+        return {args, std::move(environment), folder / ("run" + std::to_string(launches_++))};
+    }
+
+    // What one run must print and return.
+    struct Expectation {
+        std::vector<std::string> args;
+        std::vector<std::string> environment;
+        std::string out;
+        std::string err;
+        int exitCode = 1;
+    };
+
+    // A run that ends through the fatal path with exactly `message`.
+    static Expectation fatalCase(const std::vector<std::string>& args, const std::string& message,
+                                 std::vector<std::string> environment = {}) {
+        return {args, std::move(environment), "", fatal(message)};
+    }
+
+    // A run whose start-up passes every check before video, printing exactly
+    // `out`, and stops at the window that the dummy video driver cannot give
+    // an OpenGL context.
+    static Expectation startCase(const std::vector<std::string>& args, const std::string& out = "",
+                                 std::vector<std::string> environment = {}) {
+        environment.push_back("SDL_VIDEODRIVER=dummy");
+        return {args, std::move(environment), out, fatal(kNoWindow)};
+    }
+
+    // Checks a table of runs, all run side by side.
+    void expectAll(const std::vector<Expectation>& cases) {
+        std::vector<ProgramLaunch> launches;
+        for (const Expectation& c : cases) launches.push_back(launch(c.args, c.environment));
+        const std::vector<ProgramRun> results = runTogether(launches);
+        for (std::size_t i = 0; i < cases.size(); ++i) {
+            std::string named;
+            for (const std::string& arg : cases[i].args) named += " " + arg;
+            EXPECT_EQ(results[i].exitCode, cases[i].exitCode) << named;
+            EXPECT_EQ(results[i].err, cases[i].err) << named;
+            EXPECT_EQ(results[i].out, cases[i].out) << named;
+        }
+    }
+
     void expectFatal(const std::vector<std::string>& args, const std::string& message,
                      std::vector<std::string> environment = {}) {
-        const ProgramRun result = run(args, environment);
-        EXPECT_EQ(result.exitCode, 1) << message;
-        EXPECT_EQ(result.err, fatal(message));
-        EXPECT_EQ(result.out, "");
+        expectAll({fatalCase(args, message, std::move(environment))});
     }
 
-    // Expects start-up to pass every check before video, printing exactly
-    // `out`, and to stop at the window that the dummy video driver cannot
-    // give an OpenGL context.
     void expectStart(const std::vector<std::string>& args, const std::string& out = "",
                      std::vector<std::string> environment = {}) {
-        environment.push_back("SDL_VIDEODRIVER=dummy");
-        const ProgramRun result = run(args, environment);
-        EXPECT_EQ(result.exitCode, 1) << result.err;
-        EXPECT_EQ(result.err, fatal(kNoWindow));
-        EXPECT_EQ(result.out, out);
+        expectAll({startCase(args, out, std::move(environment))});
     }
 
     // Runs with the test's X display and SDL's dummy audio driver, unless
@@ -80,20 +119,13 @@ protected:
         return run(args, windowed(std::move(environment)));
     }
 
-    // Runs one windowed program per entry of `argSets` at the same time (each
-    // with its own scratch folder) and returns their results in order: the
-    // programs spend most of their time starting up, so a table of cases
-    // runs in about the time of its slowest case.
-    std::vector<ProgramRun> runWindowedTogether(const std::vector<std::vector<std::string>>& argSets) {
-        std::vector<std::string> environment = windowed({});
-        environment.push_back("HOME=" + home.string());
-        std::vector<RunningProgram> running;
-        for (std::size_t i = 0; i < argSets.size(); ++i) {
-            running.push_back(startProgram(program, argSets[i], environment, folder / ("run" + std::to_string(i))));
-        }
-        std::vector<ProgramRun> results;
-        for (const RunningProgram& one : running) results.push_back(finishProgram(one));
-        return results;
+    // One windowed program per entry of `argSets`, side by side, each with
+    // `environment` added; the results in order.
+    std::vector<ProgramRun> runWindowedTogether(const std::vector<std::vector<std::string>>& argSets,
+                                                const std::vector<std::string>& environment = {}) {
+        std::vector<ProgramLaunch> launches;
+        for (const std::vector<std::string>& args : argSets) launches.push_back(launch(args, windowed(environment)));
+        return runTogether(launches);
     }
 
     std::vector<std::string> windowed(std::vector<std::string> environment) {
@@ -103,7 +135,9 @@ protected:
         if (const char* authority = std::getenv("XAUTHORITY")) {
             environment.push_back(std::string("XAUTHORITY=") + authority);
         }
-        environment.push_back("SDL_AUDIODRIVER=dummy");
+        const bool named = std::any_of(environment.begin(), environment.end(),
+                                       [](const std::string& entry) { return entry.rfind("SDL_AUDIODRIVER=", 0) == 0; });
+        if (!named) environment.push_back("SDL_AUDIODRIVER=dummy");
         return environment;
     }
 

@@ -1,72 +1,36 @@
 #include "program_run.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <deque>
 #include <stdexcept>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "support/files.h"
 
 namespace bastion {
-namespace {
-
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream stream(path, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
-}
-
-#if defined(__SANITIZE_ADDRESS__)
-// The leak checker runs at exit, after the program's SDL_Quit has closed the
-// X display and Mesa has unloaded its software driver (and, on an EGL
-// context, its EGL library): their static blocks then belong to no loaded
-// module and look leaked. Preloading them keeps them, and so those blocks, in
-// place; the program's own leaks are still reported. Only runs that can open a window need it. The sanitizer
-// runtime then no longer comes first in the library list, which is harmless
-// here.
-void addDriverPreload(std::vector<std::string>& env) {
-    const bool windowed =
-        std::any_of(env.begin(), env.end(), [](const std::string& entry) { return entry.rfind("DISPLAY=", 0) == 0; });
-    if (!windowed) return;
-    std::string preload;
-    for (const char* library :
-         {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "/usr/lib/x86_64-linux-gnu/libEGL_mesa.so.0"}) {
-        if (!std::filesystem::exists(library)) continue;
-        preload += (preload.empty() ? "" : ":") + std::string(library);
-    }
-    if (preload.empty()) return;
-    env.push_back("LD_PRELOAD=" + preload);
-    for (std::string& entry : env) {
-        if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
-            entry += ":verify_asan_link_order=0";
-            return;
-        }
-    }
-    env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
-}
-#else
-void addDriverPreload(std::vector<std::string>&) {}
-#endif
-
-}  // namespace
 
 RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                            const std::vector<std::string>& environment, const std::filesystem::path& scratch) {
+                            const std::vector<std::string>& environment, const std::filesystem::path& scratch,
+                            bool sanitizerSettings) {
     std::filesystem::create_directories(scratch);
     const std::string outPath = (scratch / "stdout.txt").string();
     const std::string errPath = (scratch / "stderr.txt").string();
 
     std::vector<std::string> env = environment;
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-        if (const char* value = std::getenv(name)) {
+        if (const char* value = std::getenv(name); value != nullptr && sanitizerSettings) {
             env.push_back(std::string(name) + "=" + value);
         }
     }
-    addDriverPreload(env);
     std::vector<std::string> argv = {program.string()};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> argvPointers;
@@ -92,19 +56,68 @@ RunningProgram startProgram(const std::filesystem::path& program, const std::vec
     if (spawned != 0) {
         throw std::runtime_error("Cannot start " + program.string());
     }
-    return {child, scratch};
+    return {child, scratch, std::chrono::steady_clock::now() + kProgramTimeLimit};
+}
+
+bool programEnded(const RunningProgram& running) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(running.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == running.pid;
 }
 
 ProgramRun finishProgram(const RunningProgram& running) {
+    using namespace std::chrono_literals;
+    // A child has no descriptor to wait on with a time-out: poll, at first
+    // quickly, since most runs end within a fraction of a second.
+    auto pause = 1ms;
+    bool killed = false;
+    while (!programEnded(running)) {
+        if (std::chrono::steady_clock::now() >= running.deadline) {
+            kill(running.pid, SIGKILL);
+            killed = true;
+            break;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
     int status = 0;
-    if (waitpid(running.pid, &status, 0) != running.pid) {
+    pid_t waited = -1;
+    do {
+        waited = waitpid(running.pid, &status, 0);
+    } while (waited < 0 && errno == EINTR);
+    if (waited != running.pid) {
         throw std::runtime_error("Lost the program started as " + std::to_string(running.pid));
     }
     ProgramRun run;
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = readFile(running.scratch / "stdout.txt");
-    run.err = readFile(running.scratch / "stderr.txt");
+    run.out = testing_support::readFile(running.scratch / "stdout.txt");
+    run.err = testing_support::readFile(running.scratch / "stderr.txt");
+    if (killed) {
+        ADD_FAILURE() << "the program ran past its time limit and was killed; output \"" << run.out
+                      << "\", errors \"" << run.err << "\"";
+        run.exitCode = -1;
+    }
     return run;
+}
+
+std::vector<ProgramRun> runPrograms(const std::filesystem::path& program, const std::vector<ProgramLaunch>& launches) {
+    // Enough to hide the start-up of each, few enough not to starve the
+    // machine's other tests.
+    constexpr std::size_t kSideBySide = 4;
+    std::vector<ProgramRun> results(launches.size());
+    std::deque<std::pair<std::size_t, RunningProgram>> running;
+    std::size_t next = 0;
+    while (next < launches.size() || !running.empty()) {
+        while (next < launches.size() && running.size() < kSideBySide) {
+            const ProgramLaunch& launch = launches[next];
+            running.emplace_back(next, startProgram(program, launch.args, launch.environment, launch.scratch));
+            ++next;
+        }
+        // The oldest first: runs of one table take about as long as each other.
+        results[running.front().first] = finishProgram(running.front().second);
+        running.pop_front();
+    }
+    return results;
 }
 
 ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,

@@ -37,11 +37,13 @@ TEST_F(ProgramTest, HelpPrintsTheSevenLines) {
 }
 
 TEST_F(ProgramTest, HelpComesOnlyAfterTheArgumentsBeforeIt) {
-    expectFatal({"--frames", "0", "--help"}, "--frames must be positive");
-    expectFatal({"--help", "--config"}, "Missing --config path");
-    expectFatal({"--config", "--help"}, "Cannot read client config: --help");
     write(folder / "broken.json", "{\"theme\": 1}");
-    expectFatal({"--config", (folder / "broken.json").string(), "--help"}, "Unknown client config key: theme");
+    expectAll({
+        fatalCase({"--frames", "0", "--help"}, "--frames must be positive"),
+        fatalCase({"--help", "--config"}, "Missing --config path"),
+        fatalCase({"--config", "--help"}, "Cannot read client config: --help"),
+        fatalCase({"--config", (folder / "broken.json").string(), "--help"}, "Unknown client config key: theme"),
+    });
 }
 
 TEST_F(ProgramTest, BadValuesAndCombinationsAreFatal) {
@@ -71,72 +73,83 @@ TEST_F(ProgramTest, BadValuesAndCombinationsAreFatal) {
          "Skirmish cannot combine with campaign mission selection, co-op or preview options"},
         {{"--screen", "skirmish"}, "Skirmish setup requires --campaign skirmish"},
     };
-    for (const auto& [args, message] : cases) {
-        expectFatal(args, message);
-    }
+    std::vector<Expectation> expected;
+    for (const auto& [args, message] : cases) expected.push_back(fatalCase(args, message));
+    expectAll(expected);
 }
 
 TEST_F(ProgramTest, EnvironmentNameIsValidated) {
-    expectFatal({"--fixture"}, "Player name cannot be blank", {"BASTION_PLAYER_NAME=   "});
-    expectStart({"--fixture"}, "", {"BASTION_PLAYER_NAME="});
+    expectAll({fatalCase({"--fixture"}, "Player name cannot be blank", {"BASTION_PLAYER_NAME=   "}),
+               startCase({"--fixture"}, "", {"BASTION_PLAYER_NAME="})});
 }
 
 TEST_F(ProgramTest, NumberConversionsFailWithTheLibraryMessage) {
-    for (const char* option : {"--mission", "--frames", "--health-preview", "--ejection-preview"}) {
-        const ProgramRun result = run({option, "many"});
-        EXPECT_EQ(result.exitCode, 1) << option;
-        EXPECT_EQ(result.err.rfind("Stormbastion XR: ", 0), 0u) << option;
-        EXPECT_EQ(result.out, "");
+    const std::vector<std::string> options = {"--mission", "--frames", "--health-preview", "--ejection-preview"};
+    std::vector<ProgramLaunch> launches;
+    for (const std::string& option : options) launches.push_back(launch({option, "many"}));
+    const std::vector<ProgramRun> results = runTogether(launches);
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        EXPECT_EQ(results[i].exitCode, 1) << options[i];
+        EXPECT_EQ(results[i].err.rfind("Stormbastion XR: ", 0), 0u) << options[i];
+        EXPECT_EQ(results[i].out, "");
     }
 }
 
 TEST_F(ProgramTest, SeedTexts) {
+    std::vector<Expectation> expected;
     // An accepted seed lets start-up go on to the cartridge check.
     for (const char* seed : {"7", "007", "4294967295", "0"}) {
-        expectFatal({"--retail", empty.string(), "--skirmish-seed", seed}, kImportMessage);
-        expectFatal({"--retail", empty.string(), "--mission-prototype", seed}, kImportMessage);
+        expected.push_back(fatalCase({"--retail", empty.string(), "--skirmish-seed", seed}, kImportMessage));
+        expected.push_back(fatalCase({"--retail", empty.string(), "--mission-prototype", seed}, kImportMessage));
     }
     for (const char* seed : {"4294967296", "-1", "+5", "5x", "", " 5", "5 5", "0x5"}) {
-        expectFatal({"--skirmish-seed", seed}, "Seed must be an unsigned 32-bit integer");
-        expectFatal({"--mission-prototype", seed}, "Seed must be an unsigned 32-bit integer");
+        expected.push_back(fatalCase({"--skirmish-seed", seed}, "Seed must be an unsigned 32-bit integer"));
+        expected.push_back(fatalCase({"--mission-prototype", seed}, "Seed must be an unsigned 32-bit integer"));
     }
+    expectAll(expected);
 }
 
 TEST_F(ProgramTest, MissionRangeDependsOnTheCampaign) {
-    expectFatal({"--mission", "20", "--fixture"}, "Mission outside selected campaign");
-    expectFatal({"--fixture", "--mission", "17"}, "Mission outside selected campaign");
-    expectStart({"--fixture", "--mission", "16"});
-    const std::vector<std::string> base = {"--retail", demo.string(), "--save", save.string()};
-    std::vector<std::string> sb1 = base;
-    sb1.insert(sb1.end(), {"--mission", "20"});
-    const ProgramRun result = run(sb1);
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, fatal("Mission outside selected campaign"));
+    const std::vector<std::string> sb1 = {"--retail", demo.string(), "--save", save.string(), "--mission", "20"};
     std::vector<std::string> sb2 = sb1;
     sb2.insert(sb2.end(), {"--campaign", "sb2"});
-    expectStart(sb2, moduleAndStatus());
+    // The SB1 run passes the cartridge check first, so it prints its lines.
+    Expectation outsideSb1 = fatalCase(sb1, "Mission outside selected campaign");
+    outsideSb1.out = moduleAndStatus();
+    expectAll({
+        fatalCase({"--mission", "20", "--fixture"}, "Mission outside selected campaign"),
+        fatalCase({"--fixture", "--mission", "17"}, "Mission outside selected campaign"),
+        startCase({"--fixture", "--mission", "16"}),
+        outsideSb1,
+        startCase(sb2, moduleAndStatus()),
+    });
 }
 
 TEST_F(ProgramTest, HealthPreviewBounds) {
+    std::vector<Expectation> expected;
     for (const char* health : {"0", "-0", "100", "55.5"}) {
-        expectStart({"--fixture", "--health-preview", health});
+        expected.push_back(startCase({"--fixture", "--health-preview", health}));
     }
     for (const char* health : {"100.5", "-0.001", "nan", "-nan", "inf", "-inf"}) {
-        expectFatal({"--fixture", "--health-preview", health}, "Health preview must be 0..100");
+        expected.push_back(fatalCase({"--fixture", "--health-preview", health}, "Health preview must be 0..100"));
     }
+    expectAll(expected);
 }
 
 TEST_F(ProgramTest, ProceduralLayoutSizeLimit) {
-    const std::filesystem::path layout = folder / "layout.json";
+    const std::filesystem::path oversized = folder / "oversized.json";
+    const std::filesystem::path largest = folder / "largest.json";
     std::string text = "[]";
     text.resize(1048577, ' ');
-    write(layout, text);
-    expectFatal({"--procedural-layout", layout.string()}, "Missing or oversized procedural layout");
+    write(oversized, text);
     text.resize(1048576);
-    write(layout, text);
-    expectFatal({"--procedural-layout", layout.string()}, "Invalid procedural recipe: expected an object");
-    expectFatal({"--procedural-layout", (folder / "absent.json").string()}, "Missing or oversized procedural layout");
-    expectFatal({"--procedural-layout", folder.string()}, "Missing or oversized procedural layout");
+    write(largest, text);
+    expectAll({
+        fatalCase({"--procedural-layout", oversized.string()}, "Missing or oversized procedural layout"),
+        fatalCase({"--procedural-layout", largest.string()}, "Invalid procedural recipe: expected an object"),
+        fatalCase({"--procedural-layout", (folder / "absent.json").string()}, "Missing or oversized procedural layout"),
+        fatalCase({"--procedural-layout", folder.string()}, "Missing or oversized procedural layout"),
+    });
 }
 
 TEST_F(ProgramTest, ProceduralLayoutValidation) {
@@ -152,8 +165,8 @@ TEST_F(ProgramTest, ProceduralLayoutValidation) {
 }
 
 TEST_F(ProgramTest, EmptyRetailFolderAsksForAnImportUnlessFixture) {
-    expectFatal({"--retail", empty.string()}, kImportMessage);
-    expectStart({"--retail", empty.string(), "--fixture"});
+    expectAll({fatalCase({"--retail", empty.string()}, kImportMessage),
+               startCase({"--retail", empty.string(), "--fixture"})});
 }
 
 TEST_F(ProgramTest, CartridgeCheckPrintsModuleAndStatus) {
@@ -273,29 +286,42 @@ TEST_F(ProgramTest, BrokenCampaignRulesAreFatal) {
     expectStart({"--retail", retail.string(), "--fixture"});
 }
 
-// The windowed runs: the frame loop, the screenshot, the exit summary.
+// The windowed runs: the frame loop, the screenshot, the exit summary. A
+// suite of their own, so that they run beside the start-up checks.
+class ProgramFrames : public ProgramTest {};
 
-TEST_F(ProgramTest, FixtureRunsItsFramesAndPrintsTheSummary) {
+TEST_F(ProgramFrames, FixtureRunsItsFramesAndPrintsTheSummary) {
     const ProgramRun result = runWindowed({"--retail", demo.string(), "--fixture", "--frames", "3"});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(result.out, kTestRangeSummary);
     EXPECT_EQ(result.err, "");
 }
 
-TEST_F(ProgramTest, DemoCampaignStartRunsAFewFrames) {
+TEST_F(ProgramFrames, GameRunsWithoutSoundWhenTheAudioDriverFails) {
+    const ProgramRun result =
+        runWindowed({"--retail", demo.string(), "--fixture", "--frames", "3"}, {"SDL_AUDIODRIVER=no-such-driver"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, kTestRangeSummary);
+    EXPECT_EQ(result.err.rfind("Audio unavailable: ", 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+}
+
+TEST_F(ProgramFrames, DemoCampaignStartRunsAFewFrames) {
     const std::vector<std::string> base = {"--retail", demo.string(), "--save", save.string(), "--frames", "3"};
+    std::vector<std::vector<std::string>> argSets;
     for (const std::vector<std::string>& extra : std::vector<std::vector<std::string>>{
              {}, {"--screen", "playing"}, {"--campaign", "sb2", "--mission", "2", "--screen", "playing"}}) {
-        std::vector<std::string> args = base;
-        args.insert(args.end(), extra.begin(), extra.end());
-        const ProgramRun result = runWindowed(args);
+        argSets.push_back(base);
+        argSets.back().insert(argSets.back().end(), extra.begin(), extra.end());
+    }
+    for (const ProgramRun& result : runWindowedTogether(argSets)) {
         EXPECT_EQ(result.exitCode, 0) << result.err;
         EXPECT_EQ(result.out, moduleAndStatus() + kTestRangeSummary);
         EXPECT_EQ(result.err, "");
     }
 }
 
-TEST_F(ProgramTest, ScreenshotFailureIsFatalWithoutSummary) {
+TEST_F(ProgramFrames, ScreenshotFailureIsFatalWithoutSummary) {
     const std::filesystem::path shot = folder / "missing" / "shot.ppm";
     const ProgramRun result =
         runWindowed({"--retail", demo.string(), "--fixture", "--frames", "1", "--screenshot", shot.string()});
@@ -315,7 +341,7 @@ bool catchesTerm(int pid) {
     return false;
 }
 
-TEST_F(ProgramTest, TermSignalEndsTheLoopWithTheSummary) {
+TEST_F(ProgramFrames, TermSignalEndsTheLoopWithTheSummary) {
     std::vector<std::string> environment = windowed({});
     environment.push_back("HOME=" + home.string());
     const RunningProgram running =
@@ -336,7 +362,7 @@ TEST_F(ProgramTest, TermSignalEndsTheLoopWithTheSummary) {
     EXPECT_EQ(frames.find_first_not_of("0123456789"), std::string::npos) << result.out;
 }
 
-TEST_F(ProgramTest, AudioFailureLeavesASilentGame) {
+TEST_F(ProgramFrames, AudioFailureLeavesASilentGame) {
     const ProgramRun result = runWindowed({"--retail", demo.string(), "--fixture", "--frames", "3"},
                                           {"SDL_AUDIODRIVER=no-such-driver"});
     EXPECT_EQ(result.exitCode, 0);
@@ -345,79 +371,94 @@ TEST_F(ProgramTest, AudioFailureLeavesASilentGame) {
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
 }
 
-TEST_F(ProgramTest, MissingFeaturesFailClearlyAfterTheWindow) {
+TEST_F(ProgramFrames, MissingFeaturesFailClearlyAfterTheWindow) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--fixture", "--xr"}, "Headset play is not available in this build"},
         {{"--campaign", "skirmish", "--sandbox", "--screen", "briefing"},
          "Skirmish generation is not available in this build"},
         {{"--mission-prototype", "5"}, "Mission prototypes are not available in this build"},
     };
+    std::vector<std::vector<std::string>> argSets;
     for (const auto& [extra, message] : cases) {
-        std::vector<std::string> args = {"--retail", demo.string(), "--save", save.string(), "--frames", "1"};
-        args.insert(args.end(), extra.begin(), extra.end());
-        const ProgramRun result = runWindowed(args);
-        EXPECT_EQ(result.exitCode, 1) << message;
-        EXPECT_EQ(result.err, fatal(message));
-        EXPECT_EQ(result.out.find("Frames="), std::string::npos);
+        argSets.push_back({"--retail", demo.string(), "--save", save.string(), "--frames", "1"});
+        argSets.back().insert(argSets.back().end(), extra.begin(), extra.end());
+    }
+    const std::vector<ProgramRun> results = runWindowedTogether(argSets);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(results[i].exitCode, 1) << cases[i].second;
+        EXPECT_EQ(results[i].err, fatal(cases[i].second));
+        EXPECT_EQ(results[i].out.find("Frames="), std::string::npos);
     }
 }
 
-TEST_F(ProgramTest, BrokenArtIsFatalThroughTheProgram) {
+TEST_F(ProgramFrames, BrokenArtIsFatalThroughTheProgram) {
     using nlohmann::json;
     auto readJson = [](const std::filesystem::path& path) {
         std::ifstream stream(path);
         return json::parse(stream);
     };
-    const std::filesystem::path manifest = retail / "art/manifest.json";
-    const std::filesystem::path briefings = retail / "art/frontend.json";
+    // Each case breaks the art folder of its own copy of the demo content and
+    // returns what the message names after its text.
     struct Case {
-        std::function<void()> breakIt;
+        std::function<std::string(const std::filesystem::path& art)> breakIt;
         std::string message;
     };
-    std::string firstName;
     const Case cases[] = {
-        {[&] { std::filesystem::remove(manifest); }, "Missing original art manifest"},
-        {[&] {
-             json document = readJson(manifest);
+        {[&](const std::filesystem::path& art) {
+             std::filesystem::remove(art / "manifest.json");
+             return "";
+         },
+         "Missing original art manifest"},
+        {[&](const std::filesystem::path& art) {
+             json document = readJson(art / "manifest.json");
              document["assets"][0]["rgba"] = "../" + document["assets"][0]["rgba"].get<std::string>();
-             write(manifest, document.dump());
+             write(art / "manifest.json", document.dump());
+             return "";
          },
          "Invalid art filename"},
-        {[&] {
-             json document = readJson(manifest);
+        {[&](const std::filesystem::path& art) {
+             json document = readJson(art / "manifest.json");
              document["assets"][0]["width"] = 0;
-             write(manifest, document.dump());
+             write(art / "manifest.json", document.dump());
+             return "";
          },
          "Invalid art dimensions"},
-        {[&] {
-             const json document = readJson(manifest);
-             firstName = document["assets"][0]["name"].get<std::string>();
-             const std::filesystem::path image = retail / "art" / document["assets"][0]["rgba"].get<std::string>();
+        {[&](const std::filesystem::path& art) {
+             const json document = readJson(art / "manifest.json");
+             const std::filesystem::path image = art / document["assets"][0]["rgba"].get<std::string>();
              std::filesystem::resize_file(image, std::filesystem::file_size(image) - 1);
+             return document["assets"][0]["name"].get<std::string>();
          },
          "Missing/truncated original art: "},
-        {[&] {
-             json document = readJson(briefings);
+        {[&](const std::filesystem::path& art) {
+             json document = readJson(art / "frontend.json");
              document["schema"] = 2;
-             write(briefings, document.dump());
+             write(art / "frontend.json", document.dump());
+             return "";
          },
          "Decode original briefings with tools/decode_frontend"},
-        {[&] {
-             json document = readJson(briefings);
+        {[&](const std::filesystem::path& art) {
+             json document = readJson(art / "frontend.json");
              std::swap(document["missions"][0], document["missions"][1]);
-             write(briefings, document.dump());
+             write(art / "frontend.json", document.dump());
+             return "";
          },
          "Invalid mission order"},
     };
-    for (const Case& c : cases) {
-        copyDemoToRetail();
-        firstName.clear();
-        c.breakIt();
-        const ProgramRun result = runWindowed({"--retail", retail.string(), "--fixture", "--frames", "1"});
-        EXPECT_EQ(result.exitCode, 1) << c.message;
-        EXPECT_EQ(result.err, fatal(c.message + firstName));
+    std::vector<std::vector<std::string>> argSets;
+    std::vector<std::string> messages;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const std::filesystem::path copy = folder / ("retail" + std::to_string(i));
+        copyDemoToRetail(copy);
+        messages.push_back(cases[i].message + cases[i].breakIt(copy / "art"));
+        argSets.push_back({"--retail", copy.string(), "--fixture", "--frames", "1"});
+    }
+    const std::vector<ProgramRun> results = runWindowedTogether(argSets);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(results[i].exitCode, 1) << messages[i];
+        EXPECT_EQ(results[i].err, fatal(messages[i]));
         // The cockpit loads before the art.
-        EXPECT_EQ(result.out, kCockpitLine);
+        EXPECT_EQ(results[i].out, kCockpitLine);
     }
 }
 

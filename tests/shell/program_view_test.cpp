@@ -91,6 +91,9 @@ TEST_F(ProgramView, PlayingViewShowsSkyHorizonAndCockpit) {
 
 // SDL makes its context through EGL where an X server offers no usable GLX
 // (and on Wayland): the game must run there and show the same picture.
+// The two runs go one after the other: the first frame steps the world by
+// the time start-up took, and two programs side by side start at different
+// speeds.
 TEST_F(ProgramView, EglContextShowsTheSameView) {
     const PpmImage glx = screenshot({"--fixture", "--screen", "playing"});
     const std::filesystem::path eglShot = folder / "egl.ppm";

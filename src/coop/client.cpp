@@ -1,0 +1,195 @@
+#include "coop/client.h"
+
+#include "coop/input_codec.h"
+#include "coop/pilot_codec.h"
+#include "coop/room.h"
+#include "coop/wire_numbers.h"
+#include "coop/world_codec.h"
+#include "net/endpoint.h"
+#include "shell/shared/player_name.h"
+
+namespace bastion::coop {
+namespace {
+
+using nlohmann::json;
+
+constexpr double kSilenceLimit = 10.0;
+constexpr double kInputInterval = static_cast<double>(1.0f / 30.0f);
+
+bool empty(const json& value) { return value.is_null() || (value.is_structured() && value.empty()); }
+
+}  // namespace
+
+Client::Client(const std::string& serverText, bool hosting, const Progression& progression, const std::string& name,
+               const std::string& joinCode)
+    : host(hosting), server(serverText) {
+    peer_ = transport_.connect(serverText);
+    serverHost = vant::net::parseEndpoint(serverText, kDefaultLobbyPort).host;
+    request_ = {{"op", hosting ? "create" : "join"},
+                {"name", validatePlayerName(name)},
+                {"version", kProtocolMagic},
+                {"campaign", progression.rules.campaign},
+                {"completed", progression.completed},
+                {"code", joinCode}};
+}
+
+Client::~Client() {
+    if (peer_ != nullptr && peer_->state == ENET_PEER_STATE_CONNECTED) {
+        transport_.send(peer_, {{"op", "leave"}}, kLobbyChannel);
+        transport_.flush();
+        enet_peer_disconnect_now(peer_, kLeft);
+    }
+}
+
+bool Client::holdsState() const { return !empty(state); }
+
+void Client::send(json command) {
+    if (!connected) return;
+    const std::string op = command.is_object() ? command.value("op", "") : "";
+    if (op == "ready" && holdsState()) command["selection"] = state["selection"];
+    if (op == "destroy") command["round"] = round;
+    transport_.send(peer_, command, kLobbyChannel);
+    transport_.flush();
+}
+
+void Client::drop(const std::string& status) {
+    message = status;
+    connected = false;
+    if (peer_ != nullptr) enet_peer_disconnect_now(peer_, kLeft);
+    peer_ = nullptr;
+}
+
+void Client::handle(const json& body) {
+    silence_ = 0.0;
+    const std::string type = body.value("type", "");
+    if (type == "welcome") {
+        id = wireInteger<u32>(body.at("id"));
+        voice = body.at("voice");
+    } else if (type == "error") {
+        message = body.value("error", "Lobby request failed");
+    } else if (type == "closed") {
+        drop(body.value("error", "Lobby closed"));
+    } else if (type == "state") {
+        const u64 r = wireInteger<u64>(body.at("revision"));
+        const auto tickAt = body.find("tick");
+        const u64 t = tickAt == body.end() ? 0 : wireInteger<u64>(*tickAt);
+        if (r < revision) return;
+        if (t != 0) {
+            if (t <= lastTick_) return;
+            lastTick_ = t;
+        } else if (!(r > revision || (r == revision && !holdsState()))) {
+            return;
+        }
+        const u64 newRoom = wireInteger<u64>(body.at("room"));
+        const u64 newRound = wireInteger<u64>(body.at("round"));
+        std::string newCode = body.at("code").get<std::string>();
+        const bool isHost = wireInteger<u32>(body.at("host")) == id;
+        state = body;
+        revision = r;
+        room = newRoom;
+        round = newRound;
+        code = std::move(newCode);
+        host = isHost;
+    }
+}
+
+void Client::update(float dt, const Input* input) {
+    silence_ += dt;
+    inputTimer_ += dt;
+    const bool focused = input != nullptr && input->focused;
+    for (int i = 0; i < 6; ++i) fire_[i] = focused && (fire_[i] || input->fire[i]);
+    for (int i = 0; i < 2; ++i) punch_[i] = focused && (punch_[i] || input->punch[i]);
+
+    for (Event& event : transport_.poll()) {
+        if (event.kind == Event::kDisconnect) {
+            connected = false;
+            peer_ = nullptr;
+            message = "Disconnected from lobby server";
+        } else if (event.kind == Event::kConnect) {
+            connected = true;
+            silence_ = 0.0;
+            transport_.send(peer_, request_, kLobbyChannel);
+        } else {
+            handle(event.message);
+        }
+    }
+
+    if (peer_ != nullptr && silence_ > kSilenceLimit) drop("Lobby server timed out");
+
+    const bool deployed = holdsState() && state.is_object() && state.value("phase", -1) == kDeployed;
+    if (input != nullptr && connected && inputTimer_ >= kInputInterval && deployed) {
+        inputTimer_ = 0.0;
+        Input sent = *input;
+        for (int i = 0; i < 6; ++i) sent.fire[i] = fire_[i];
+        for (int i = 0; i < 2; ++i) sent.punch[i] = punch_[i];
+        std::fill(std::begin(fire_), std::end(fire_), false);
+        std::fill(std::begin(punch_), std::end(punch_), false);
+        transport_.send(peer_, {{"op", "input"}, {"round", round}, {"input", inputWire(sent)}}, kInputChannel);
+    }
+    for (int b = 0; b < 2; ++b) {
+        const bool pressed = input != nullptr && input->focused && input->head && input->ping[b];
+        if (pressed && !pinged_[b] && connected && deployed)
+            transport_.send(peer_,
+                            {{"op", "ping"}, {"round", round}, {"kind", static_cast<unsigned>(b)}, {"input", inputWire(*input)}},
+                            kLobbyChannel);
+        pinged_[b] = pressed;
+    }
+    transport_.flush();
+}
+
+int Client::phase() const {
+    if (!holdsState() || !state.is_object()) return 0;
+    return wireInteger<int>(state.at("phase"));
+}
+
+const json* Client::local() const {
+    if (!holdsState() || !state.is_object()) return nullptr;
+    const auto players = state.find("players");
+    if (players == state.end() || !players->is_array()) return nullptr;
+    for (const json& entry : *players) {
+        const auto entryId = entry.find("id");
+        if (entryId != entry.end() && entryId->is_number_integer() && entryId->get<std::int64_t>() == id) return &entry;
+    }
+    return nullptr;
+}
+
+bool Client::apply(World& world, const std::filesystem::path& root, const ArmRig& rig) {
+    const json* own = local();
+    if (round == 0 || !state.is_object() || !state.contains("world") || own == nullptr) return false;
+    const u64 t = wireInteger<u64>(state.at("tick"));
+    if (appliedRound_ != round) {
+        world = World();
+        world.coop = true;
+        world.difficulty = state.value("difficulty", "") == "hard" ? 1 : 0;
+        const auto campaign = state.find("campaign");
+        world.loadMission(root, wireInteger<int>(state.at("mission")),
+                          campaign == state.end() ? 0 : wireInteger<int>(*campaign), true);
+        world.pilot.rig = rig;
+        appliedRound_ = round;
+    } else if (t <= appliedTick_) {
+        return false;
+    }
+    world.others.clear();
+    for (const json& entry : state.at("players")) {
+        Pilot pilot;
+        pilotRead(entry.at("pilot"), pilot);
+        world.others.push_back(pilot);
+    }
+    pilotRead(own->at("pilot"), world.pilot);
+    worldRead(state.at("world"), world);
+    appliedTick_ = t;
+    return true;
+}
+
+std::vector<vant::voice::Participant> Client::participants() const {
+    std::vector<vant::voice::Participant> list;
+    if (!holdsState() || !state.is_object()) return list;
+    for (const json& entry : state.at("players")) {
+        Pilot pilot;
+        pilotRead(entry.at("pilot"), pilot);
+        list.push_back({wireInteger<u32>(entry.at("id")), pilot.position, true, room});
+    }
+    return list;
+}
+
+}  // namespace bastion::coop

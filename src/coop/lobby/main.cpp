@@ -1,0 +1,136 @@
+// stormbastion-lobby: the co-op lobby server and its voice relay, headless.
+// Steps one Server at a fixed pace until SIGINT or SIGTERM.
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "coop/server.h"
+#include "coop/transport.h"
+#include "platform/executable_folder.h"
+#include "shell/shared/retail_choice.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kStepPeriod = std::chrono::microseconds(1'000'000 / 60);
+constexpr float kMaxStep = 0.1f;
+constexpr auto kReportPeriod = std::chrono::seconds(10);
+
+constexpr const char* kUsage =
+    "Usage: stormbastion-lobby [options]\n"
+    "Runs the co-op lobby server and its voice relay.\n"
+    "  --bind ADDRESS    address to listen on (default 0.0.0.0: every interface)\n"
+    "  --port N          lobby port, 0 for any free one (default 29597)\n"
+    "  --voice-port N    voice relay port (default the lobby port plus one)\n"
+    "  --retail PATH     asset root with the mission files (default the game's retail folder)\n"
+    "  --help            this text\n"
+    "Prints one line naming its ports, then the server's report as one JSON line\n"
+    "every 10 seconds and at exit. SIGINT or SIGTERM stops it.\n";
+
+std::atomic<bool> stopping{false};
+
+extern "C" void requestStop(int) { stopping.store(true); }
+
+struct Options {
+    std::string bind = "0.0.0.0";
+    std::uint16_t port = bastion::coop::kDefaultLobbyPort;
+    std::uint16_t voicePort = 0;  // 0: the lobby's bound port plus one
+    std::filesystem::path retail;
+    bool help = false;
+};
+
+std::uint16_t portArgument(const std::string& option, const std::string& text) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(text) > 65535)
+        throw std::runtime_error(option + " needs a port number from 0 to 65535");
+    return static_cast<std::uint16_t>(std::stoul(text));
+}
+
+Options parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--help") {
+            options.help = true;
+            continue;
+        }
+        if (option != "--bind" && option != "--port" && option != "--voice-port" && option != "--retail")
+            throw std::runtime_error("Unknown option " + option);
+        if (i + 1 >= argc) throw std::runtime_error(option + " needs a value");
+        const std::string value = argv[++i];
+        if (option == "--bind") {
+            options.bind = value;
+        } else if (option == "--port") {
+            options.port = portArgument(option, value);
+        } else if (option == "--voice-port") {
+            options.voicePort = portArgument(option, value);
+        } else {
+            options.retail = value;
+        }
+    }
+    if (options.retail.empty())
+        options.retail = bastion::chooseRetailFolder(bastion::platform::executableFolder(), STORMBASTION_RETAIL_FALLBACK);
+    return options;
+}
+
+void report(const bastion::coop::Server& server) { std::cout << server.report().dump() << std::endl; }
+
+int run(const Options& options) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(options.retail, error))
+        throw std::runtime_error("Missing retail folder: " + options.retail.string());
+    bastion::coop::Server server(options.retail, options.bind, options.port, options.voicePort);
+    const nlohmann::json first = server.report();
+    std::cout << "Lobby server on " << options.bind << " port " << first["port"].get<unsigned>() << ", voice port "
+              << first["voice"].value("port", 0u) << ", retail folder " << options.retail.string() << std::endl;
+
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    Clock::time_point last = Clock::now();
+    Clock::time_point nextStep = last + kStepPeriod;
+    Clock::time_point nextReport = last + kReportPeriod;
+    while (!stopping.load()) {
+        std::this_thread::sleep_until(nextStep);
+        const Clock::time_point now = Clock::now();
+        const float dt = std::min(std::chrono::duration<float>(now - last).count(), kMaxStep);
+        last = now;
+        // A late step is not made up for; the pace resumes from now.
+        nextStep = std::max(nextStep + kStepPeriod, now);
+        server.step(dt);
+        if (now >= nextReport) {
+            report(server);
+            nextReport = now + kReportPeriod;
+        }
+    }
+    report(server);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        const Options options = parse(argc, argv);
+        if (options.help) {
+            std::cout << kUsage;
+            return 0;
+        }
+        return run(options);
+    } catch (const std::exception& failure) {
+        std::cerr << "Lobby server: " << failure.what() << std::endl;
+        return 1;
+    }
+}

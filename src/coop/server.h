@@ -1,0 +1,67 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "coop/room.h"
+#include "coop/transport.h"
+#include "voice/relay.h"
+
+namespace bastion::coop {
+
+inline constexpr std::size_t kMaxRooms = 32;
+
+// The authoritative end of the co-op lobby: peers, rooms by six-character
+// code, each room's mission simulation, and voice admission to the relay.
+// Everything runs on the thread that calls step.
+class Server {
+public:
+    // Binds the lobby on address:port and the voice relay on address:voicePort
+    // (0: the lobby's bound port plus one). Throws when either cannot open.
+    Server(const std::filesystem::path& root, const std::string& address, std::uint16_t port,
+           std::uint16_t voicePort);
+
+    // One server tick of dt seconds.
+    void step(float dt);
+
+    // {"port", "voice", "rooms", "peers"}, plus the count of snapshots that
+    // could not be sent.
+    nlohmann::json report() const;
+
+    struct Peer {
+        u32 id = 0;
+        std::string room;
+        float idle = 0.0f;
+        float budget = 180.0f;
+    };
+
+private:
+    void message(ENetPeer* peer, const nlohmann::json& body, std::uint8_t channel);
+    void enter(Peer& record, ENetPeer* peer, const std::string& op, const nlohmann::json& body, std::uint8_t channel);
+    std::unique_ptr<Room> createRoom(const Peer& record, const nlohmann::json& body);
+    void publish(Room& room);
+    void leave(ENetPeer* peer);
+    void sendToRoom(const Room& room, const nlohmann::json& message, std::uint8_t channel);
+
+    std::filesystem::path root_;
+    Transport transport_;
+    vant::voice::Relay relay_;
+    std::map<ENetPeer*, Peer> peers_;
+    std::map<std::string, std::unique_ptr<Room>> rooms_;
+    u32 nextPeerId_ = 1;
+    u64 nextRoomId_ = 1;
+    u32 tick_ = 0;
+    float publishTimer_ = 0.0f;
+    u64 skippedSnapshots_ = 0;
+};
+
+// Six characters from "ABCDEFGHJKLMNPQRSTUVWXYZ23456789" drawn from
+// "/dev/urandom"; throws "Cannot generate lobby code".
+std::string drawLobbyCode();
+
+}  // namespace bastion::coop
