@@ -1,6 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "demo_tree.h"
@@ -62,5 +63,35 @@ void BM_StepBusiestDemoMission(benchmark::State& state) {
                    std::to_string(projectiles) + " projectiles");
 }
 BENCHMARK(BM_StepBusiestDemoMission)->Unit(benchmark::kMicrosecond);
+
+// The same mission under heavy fire: the pilot holds every trigger while
+// sweeping its aim across the field, and never falls.
+void BM_StepBusiestDemoMissionUnderFire(benchmark::State& state) {
+    const bastion::bench::DemoMission busiest = busiestDemoMission();
+    World world;
+    load(world, busiest);
+    int frame = 0;
+    std::size_t projectiles = 0;
+    for (auto _ : state) {
+        if (++frame == kFramesPerLoad) {
+            state.PauseTiming();
+            load(world, busiest);
+            frame = 0;
+            state.ResumeTiming();
+        }
+        bastion::Input input;
+        for (bool& fire : input.fire) fire = true;
+        input.axes[0] = std::sin(static_cast<float>(frame) * 0.05f) * 0.6f;
+        input.axes[3] = std::sin(static_cast<float>(frame) * 0.031f);
+        input.axes[4] = -0.1f + 0.15f * std::sin(static_cast<float>(frame) * 0.07f);
+        world.step(input, kFrame, true);
+        world.pilot.health = 100.0f;
+        world.pilot.status = bastion::kStatusActive;
+        world.sounds.clear();
+        projectiles = std::max(projectiles, world.projectiles.size());
+    }
+    state.SetLabel(bastion::bench::describe(busiest) + ", up to " + std::to_string(projectiles) + " projectiles");
+}
+BENCHMARK(BM_StepBusiestDemoMissionUnderFire)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -46,8 +46,9 @@ void fill(bastion::World& world) {
     }
 }
 
-void BM_StepProjectiles(benchmark::State& state) {
+void stepUnderHeavyFire(benchmark::State& state, bool broadPhase) {
     bastion::World world;
+    world.projectileBuffers.broadPhase = broadPhase;
     for (auto _ : state) {
         state.PauseTiming();
         fill(world);
@@ -58,6 +59,12 @@ void BM_StepProjectiles(benchmark::State& state) {
     }
     state.SetItemsProcessed(state.iterations() * 256);
 }
+
+void BM_StepProjectiles(benchmark::State& state) { stepUnderHeavyFire(state, true); }
 BENCHMARK(BM_StepProjectiles);
+
+// The same step testing every pair, as the comparison tests do.
+void BM_StepProjectilesPlainPath(benchmark::State& state) { stepUnderHeavyFire(state, false); }
+BENCHMARK(BM_StepProjectilesPlainPath);
 
 }  // namespace

@@ -1,7 +1,8 @@
 // Feeds a decoded mission document to World::loadMission through the file it
 // reads, then steps the loaded mission so that faults which only show in play
-// are caught too. The first byte picks campaign and mission index; the rest
-// is the campaign's "missions.json".
+// are caught too. The first byte picks campaign (bit 0), mission index (bits
+// 1-6) and, for SB1, the shared folder of the second campaign that the game
+// reads SB1 from (bit 7); the rest is that "missions.json".
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -34,14 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::filesystem::path& root = bastion::fuzzing::demoTree();
     const int campaign = data[0] & 1;
     const int count = campaign == 1 ? bastion::kSB2MissionCount : bastion::kSB1MissionCount;
-    const int mission = (data[0] >> 1) % count;
-    bastion::fuzzing::writeFile(bastion::missionFilePath(root, campaign, false),
+    const int mission = ((data[0] >> 1) & 63) % count;
+    const bool shared = campaign == 0 && (data[0] & 0x80) != 0;
+    bastion::fuzzing::writeFile(bastion::missionFilePath(root, campaign, shared),
                                 reinterpret_cast<const char*>(data + 1), size - 1);
 
     bastion::World world;
     bool loaded = false;
     bastion::fuzzing::refuseOrPass([&] {
-        world.loadMission(root, mission, campaign, false);
+        world.loadMission(root, mission, campaign, shared);
         loaded = true;
     });
     if (!loaded) return 0;

@@ -2,40 +2,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
 #include <iostream>
 
 #include <SDL.h>
 
-#include "world/world.h"
+#include "audio/device_lock.h"
+#include "audio/effect_banks.h"
 
 namespace bastion {
 namespace {
 
-constexpr int kDeviceRate = 48000;
 constexpr int kBufferFrames = 512;
-
-// Holds the device lock for a scope; does nothing without a device.
-class DeviceLock {
-public:
-    explicit DeviceLock(std::uint32_t device) : device_(device) {
-        if (device_ != 0) SDL_LockAudioDevice(device_);
-    }
-    ~DeviceLock() {
-        if (device_ != 0) SDL_UnlockAudioDevice(device_);
-    }
-    DeviceLock(const DeviceLock&) = delete;
-    DeviceLock& operator=(const DeviceLock&) = delete;
-
-private:
-    std::uint32_t device_;
-};
 
 void reportUnavailable() { std::cerr << "Audio unavailable: " << SDL_GetError() << '\n'; }
 
 }  // namespace
 
 Audio::Audio(const std::filesystem::path& root) {
-    static_cast<void>(root);  // effect banks and music are read from here
+    try {
+        music = std::make_unique<Music>(root);
+    } catch (const std::exception& error) {
+        std::cerr << "Music unavailable: " << error.what() << '\n';
+    }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         reportUnavailable();
         return;
@@ -53,10 +42,15 @@ Audio::Audio(const std::filesystem::path& root) {
         reportUnavailable();
         return;
     }
+    banks = loadEffectBanks(root, std::cerr);
+    // The audio thread appends nothing: the main thread's append after
+    // dropping the oldest voice never grows the list past this.
+    voices.reserve(kMaxVoices);
     SDL_PauseAudioDevice(device, 0);
 }
 
 Audio::~Audio() {
+    // Closing the device stops the callbacks before anything they read goes.
     if (device != 0) SDL_CloseAudioDevice(device);
     if (subsystemStarted_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
@@ -66,13 +60,6 @@ void Audio::setVolumes(float sound, float music) {
     const DeviceLock lock(device);
     soundVolume = std::clamp(sound, 0.0f, 1.0f);
     musicVolume = std::clamp(music, 0.0f, 1.0f);
-}
-
-void Audio::update(World& world, bool playing, bool menus) {
-    static_cast<void>(playing);
-    static_cast<void>(menus);
-    const DeviceLock lock(device);
-    world.sounds.clear();
 }
 
 u64 Audio::voiceBytes() const {
@@ -101,23 +88,15 @@ void Audio::clearVoice() {
     ringCount_ = 0;
 }
 
+Audio::Statistics Audio::statistics() const {
+    if (device == 0) return {};
+    const DeviceLock lock(device);
+    return statistics_;
+}
+
 void Audio::callback(void* self, std::uint8_t* stream, int len) {
     const auto floats = static_cast<std::size_t>(std::max(len, 0)) / sizeof(float);
     static_cast<Audio*>(self)->mix({reinterpret_cast<float*>(stream), floats});
-}
-
-void Audio::mix(std::span<float> out) {
-    std::fill(out.begin(), out.end(), 0.0f);
-    if (out.size() < 2) return;
-    // The ring holds interleaved stereo: the next float goes left, the one
-    // after it right.
-    for (std::size_t frame = 0; frame + 1 < out.size(); frame += 2) {
-        for (std::size_t channel = 0; channel < 2 && ringCount_ > 0; ++channel) {
-            out[frame + channel] += ring_[ringHead_];
-            ringHead_ = (ringHead_ + 1) % kRingFloats;
-            --ringCount_;
-        }
-    }
 }
 
 }  // namespace bastion

@@ -19,11 +19,14 @@ using nlohmann::json;
 
 constexpr std::int64_t kMaxArtSize = 4096;
 
+// Under multisampling the texture coordinate is taken at the centroid of the
+// covered samples: at the pixel centre, a partly covered pixel on a quad's
+// edge would sample the atlas cell next to the image.
 const char* const kArtVertex = R"(#version 330 core
 layout(location = 0) in vec2 p;
 uniform mat4 transform;
 uniform vec4 uvRect;
-out vec2 uv;
+centroid out vec2 uv;
 out float eyeDepth;
 void main() {
     gl_Position = transform * vec4(p, 0.0, 1.0);
@@ -33,7 +36,7 @@ void main() {
 )";
 
 const char* const kArtFragment = R"(#version 330 core
-in vec2 uv;
+centroid in vec2 uv;
 in float eyeDepth;
 uniform sampler2D image;
 uniform vec3 tint;

@@ -128,12 +128,14 @@ void Renderer::instruments(const World& world, const Matrix& C, bool paused) {
             text(label, at(R, {t.x + 0.014f, t.y, 0.006f}), 0.003f, colour);
         }
     }
-    line(R, {0, 0, 0}, {0, 0.035f, 0}, 0.003f, kAmber);
+    // In front of the cross line it runs along, or the two fight for depth.
+    line(R, {0, 0, 0.002f}, {0, 0.035f, 0.002f}, 0.003f, kAmber);
 
     // Torso gauge.
     const Matrix G = at(C, torsoAnchor);
-    line(G, {-0.1f, 0.018f, 0}, {0.1f, 0.018f, 0}, 0.0015f, kDimGreen);
-    for (const float x : {-0.1f, 0.0f, 0.1f}) line(G, {x, 0.012f, 0}, {x, 0.026f, 0}, 0.001f, kGreen);
+    // Bar, ticks and pointer each a little in front of what lies under it.
+    line(G, {-0.1f, 0.018f, 0.001f}, {0.1f, 0.018f, 0.001f}, 0.0015f, kDimGreen);
+    for (const float x : {-0.1f, 0.0f, 0.1f}) line(G, {x, 0.012f, 0.0015f}, {x, 0.026f, 0.0015f}, 0.001f, kGreen);
     const float px = cockpit::torsoPointer(local);
     line(G, {px, 0.008f, 0.002f}, {px, 0.035f, 0.002f}, 0.002f, kAmber);
     text(cockpit::torsoDegrees(local), at(G, {-0.035f, -0.013f, 0.001f}), 0.006f, kGreen);

@@ -5,37 +5,11 @@
 #include <utility>
 
 #include "render/menu_rows.h"
+#include "render/panel_layout.h"
 #include "render/transforms.h"
 #include "shell/frontend/frontend.h"
 
 namespace bastion {
-namespace {
-
-// Collects one panel's items; nothing of it outlives the call.
-class Layout {
-public:
-    explicit Layout(const Frontend& menu) : menu_(menu) {}
-
-    void art(const std::string& name, float x, float y, float w, float h, float depth) {
-        items_.push_back(PanelArt{name, x, y, w, h, depth, kMenuWhite});
-    }
-
-    void text(const std::string& s, float x, float y, float size, Vec3 colour) {
-        if (!s.empty()) items_.push_back(PanelText{s, x, y, size, colour});
-    }
-
-    void lobby(const std::vector<Renderer::Mission>& briefings);
-    void skirmishSetup();
-    void topStrip();
-
-    std::vector<PanelItem> take() { return std::move(items_); }
-
-private:
-    void missionMenuText(const std::vector<Renderer::Mission>& briefings);
-
-    const Frontend& menu_;
-    std::vector<PanelItem> items_;
-};
 
 void Layout::lobby(const std::vector<Renderer::Mission>& briefings) {
     art("mission-briefing-panel", 0, 0, 320, 274, 0);
@@ -160,7 +134,6 @@ void Layout::topStrip() {
     if (!menu_.skirmish) text(menu_.secondResultLine, 0, 318, 1.2f, kMenuAmber);
 }
 
-}  // namespace
 
 vant::Matrix panelPoint(const vant::Matrix& frame, float x, float y, float depth) {
     constexpr float kPanelDistance = 3.0f;
@@ -180,9 +153,18 @@ std::vector<PanelItem> menuPanelItems(const Frontend& menu, const std::vector<Re
         layout.lobby(briefings);
     } else if (screen == Frontend::kSkirmishSetup) {
         layout.skirmishSetup();
-    } else if (screen != Frontend::kDebrief) {
+    } else if (screen == Frontend::kDebrief) {
+        layout.debrief(briefings);
+    } else {
         // Mission selection, briefing and loadout (every other id draws the
         // loadout) end with the top strip; the debrief has its own lines.
+        if (screen == Frontend::kMissionSelection) {
+            layout.missionSelection(briefings);
+        } else if (screen == Frontend::kBriefing) {
+            layout.briefing(briefings);
+        } else {
+            layout.loadout();
+        }
         layout.topStrip();
     }
     return layout.take();

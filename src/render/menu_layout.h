@@ -37,7 +37,26 @@ struct PanelText {
 struct PanelChevron {
     float x, y, armX, armY, halfWidth;
 };
-using PanelItem = std::variant<PanelArt, PanelText, PanelChevron>;
+// A bar of `halfWidth` from `from` to `to`, in frame units around panel
+// point (x, y) lifted `depth` off the panel.
+struct PanelLine {
+    float x, y, depth;
+    Vec3 from, to;
+    float halfWidth;
+    Vec3 colour;
+};
+// The turning cube of mission thumbnails; `angle` is its turn about the
+// panel's vertical, in radians.
+struct PanelCube {
+    std::string name;
+    float angle;
+};
+// A turning model preview centred on panel point (x, y), `depth` off the panel.
+struct PanelModel {
+    std::string name;
+    float x, y, depth, size, angle;
+};
+using PanelItem = std::variant<PanelArt, PanelText, PanelChevron, PanelLine, PanelCube, PanelModel>;
 
 // One panel unit in units of the panel frame (the cockpit frame): the panel
 // hangs 3 units in front of the eye, centred on it, 4.16 by 3.562 units.

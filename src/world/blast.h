@@ -12,4 +12,12 @@ bool blastReaches(const Pilot& pilot, Vec3 centre, float radius);
 // world (the leading pilot too), else the leading pilot.
 void blastPilots(World& world, Vec3 centre, float radius, float amount);
 
+// World::explode without the pilots, inside the projectile step: only the
+// targets whose boxes of the step lie near the blast are tested.
+void explodeInStep(World& world, Vec3 centre, float radius, float damage);
+
+// Bounds within which the projectile step looks for what a blast reaches
+// from `centre`: within `reach` of it, grown for rounding.
+Bounds blastBounds(Vec3 centre, float reach);
+
 }  // namespace bastion

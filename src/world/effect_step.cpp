@@ -18,11 +18,15 @@ void blast(World& world, const WeaponEffect& effect, float dt) {
     const float end = std::min(effect.age + dt, 1.0f);
     if (!(end > start)) return;
     const float amount = effect.damageRate * (end - start);
-    world.explode(effect.position, effect.damageRadius, amount, false);
+    explodeInStep(world, effect.position, effect.damageRadius, amount);
     blastPilots(world, effect.position, effect.damageRadius, amount);
-    for (Projectile& rocket : world.projectiles) {
-        if (rocket.kind != kRocket || rocket.intercepted) continue;
-        if (length(rocket.position - effect.position) < effect.damageRadius + 1.0f) wearHull(rocket, amount);
+    ProjectileStepBuffers& buffers = world.projectileBuffers;
+    const float reach = effect.damageRadius + 1.0f;
+    findOverlaps(buffers.blastRockets, blastBounds(effect.position, reach), buffers.found);
+    for (const std::size_t j : buffers.found) {
+        Projectile& rocket = world.projectiles[j];
+        if (rocket.intercepted) continue;
+        if (length(rocket.position - effect.position) < reach) wearHull(rocket, amount);
     }
 }
 
@@ -39,7 +43,15 @@ void fall(const World& world, WeaponEffect& fragment, float dt) {
 }  // namespace
 
 void stepEffects(World& world, float dt) {
-    // Damage only touches targets, pilots, rockets and sounds, never this list.
+    // Damage only touches targets, pilots, rockets and sounds, never this list
+    // nor the projectile list: no rocket moves, so they are bounded once.
+    ProjectileStepBuffers& buffers = world.projectileBuffers;
+    buffers.blastRockets.clear();
+    for (std::size_t j = 0; j < world.projectiles.size(); ++j) {
+        const Projectile& rocket = world.projectiles[j];
+        if (rocket.kind != kRocket) continue;
+        buffers.blastRockets.add(j, buffers.broadPhase ? blastBounds(rocket.position, 0.0f) : everywhere());
+    }
     for (WeaponEffect& effect : world.effects) {
         blast(world, effect, dt);
         effect.age += dt;

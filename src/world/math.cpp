@@ -4,16 +4,6 @@
 
 namespace bastion {
 
-float length(Vec3 v) { return std::sqrt(dot(v, v)); }
-
-bool isFinite(Vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
-
-Vec3 normalize(Vec3 v) {
-    const float size = length(v);
-    if (!(size > 1e-5f) || !std::isfinite(size)) return {0.0f, 0.0f, -1.0f};
-    return {v.x / size, v.y / size, v.z / size};
-}
-
 float wrap(float x) { return std::remainder(x, 6.28318530717958647692f); }
 
 Quaternion operator*(const Quaternion& q, const Quaternion& r) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 namespace bastion {
@@ -34,11 +35,17 @@ inline float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 inline Vec3 cross(Vec3 a, Vec3 b) {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-float length(Vec3 v);
-bool isFinite(Vec3 v);
+// Defined here rather than out of line: the projectile and blast loops call
+// these per pair, and a call per use cost more than the arithmetic.
+inline float length(Vec3 v) { return std::sqrt(dot(v, v)); }
+inline bool isFinite(Vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
 // v scaled to unit length; (0, 0, -1) when v is too short or not finite.
-Vec3 normalize(Vec3 v);
+inline Vec3 normalize(Vec3 v) {
+    const float size = length(v);
+    if (!(size > 1e-5f) || !std::isfinite(size)) return {0.0f, 0.0f, -1.0f};
+    return {v.x / size, v.y / size, v.z / size};
+}
 
 // The angle x brought into [-pi, pi] (IEEE remainder by 2 pi).
 float wrap(float x);

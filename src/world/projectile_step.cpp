@@ -5,6 +5,7 @@
 #include "world/blast.h"
 #include "world/box.h"
 #include "world/effect_step.h"
+#include "world/projectile_sweep.h"
 #include "world/segment_hit.h"
 #include "world/world.h"
 
@@ -14,26 +15,11 @@ namespace {
 
 constexpr float kGravity = 18.0f;
 constexpr float kHomingTurnRate = 1.5f;  // radians per second
-
-// Where one projectile would go this step and what it meets first.
-struct Sweep {
-    Vec3 end;
-    float t = kMiss;
-    int target = -1;
-    Pilot* pilot = nullptr;
-    bool intercepting = false;  // a shot spent on a rocket
-
-    void clearHits() {
-        target = -1;
-        pilot = nullptr;
-    }
-};
-
-struct Interception {
-    float t;
-    std::size_t shot;
-    std::size_t rocket;
-};
+// A shot and a rocket meet within one unit of each other.
+constexpr float kContactReach = 1.0f;
+// Broad-phase bounds grow by this share of their coordinates' size: far more
+// than the rounding of the exact tests, so no pair they would accept is cut.
+constexpr float kBroadPhaseSlack = 1e-3f;
 
 bool liveTarget(const Target& target) { return target.active && !target.hidden && target.health > 0.0f; }
 
@@ -63,6 +49,17 @@ void testPilot(Pilot& candidate, const Projectile& p, Target& box, Sweep& sweep)
     }
 }
 
+void testTarget(const World& world, const Projectile& p, std::size_t k, Sweep& result) {
+    const Target& target = world.targets[k];
+    // An enemy's own fire never hits it or what it tows.
+    if (p.owner >= 0 && (static_cast<int>(k) == p.owner || target.host == p.owner)) return;
+    const float f = hit(p.position, result.end, target, 0.0f);
+    if (f < result.t) {
+        result.t = f;
+        result.target = static_cast<int>(k);
+    }
+}
+
 Sweep sweep(World& world, Projectile& p, float dt, Target& pilotBox) {
     steerHoming(world, p, dt);
     const float s = p.life < 0.0f ? 0.0f : std::min(dt, p.life);
@@ -70,15 +67,16 @@ Sweep sweep(World& world, Projectile& p, float dt, Target& pilotBox) {
     Sweep result;
     result.end = p.position + p.velocity * s;
 
-    for (std::size_t k = 0; k < world.targets.size(); ++k) {
-        const Target& target = world.targets[k];
-        if (!liveTarget(target)) continue;
-        // An enemy's own fire never hits it or what it tows.
-        if (p.owner >= 0 && (static_cast<int>(k) == p.owner || target.host == p.owner)) continue;
-        const float f = hit(p.position, result.end, target, 0.0f);
-        if (f < result.t) {
-            result.t = f;
-            result.target = static_cast<int>(k);
+    ProjectileStepBuffers& buffers = world.projectileBuffers;
+    if (buffers.broadPhase) {
+        // The candidates keep the list's order, so the first hit and every tie stay the same.
+        findOverlaps(buffers.boxes, segmentBounds(p.position, result.end, 0.0f, kBroadPhaseSlack), buffers.found);
+        for (const std::size_t k : buffers.found) {
+            if (liveTarget(world.targets[k])) testTarget(world, p, k, result);
+        }
+    } else {
+        for (std::size_t k = 0; k < world.targets.size(); ++k) {
+            if (liveTarget(world.targets[k])) testTarget(world, p, k, result);
         }
     }
     const float ground = world.groundContact(p.position, result.end);
@@ -114,17 +112,28 @@ float closingContact(const Projectile& shot, const Sweep& shotSweep, const Proje
     return f >= 0.0f && f <= 1.0f ? f : -1.0f;
 }
 
-void intercept(std::vector<Projectile>& projectiles, std::vector<Sweep>& sweeps) {
-    std::vector<std::size_t> rockets;
+void intercept(std::vector<Projectile>& projectiles, ProjectileStepBuffers& buffers) {
+    std::vector<Sweep>& sweeps = buffers.sweeps;
+    BoundsColumns& rockets = buffers.rockets;
+    std::vector<Interception>& contacts = buffers.contacts;
+    rockets.clear();
+    contacts.clear();
     for (std::size_t j = 0; j < projectiles.size(); ++j) {
         const Projectile& rocket = projectiles[j];
-        if (rocket.kind == kRocket && !rocket.intercepted && rocket.life > 0.0f) rockets.push_back(j);
+        if (rocket.kind == kRocket && !rocket.intercepted && rocket.life > 0.0f) {
+            rockets.add(j, buffers.broadPhase
+                               ? segmentBounds(rocket.position, sweeps[j].end, kContactReach, kBroadPhaseSlack)
+                               : everywhere());
+        }
     }
-    std::vector<Interception> contacts;
-    for (std::size_t i = 0; i < projectiles.size() && !rockets.empty(); ++i) {
+    for (std::size_t i = 0; i < projectiles.size() && rockets.size() > 0; ++i) {
         const Projectile& shot = projectiles[i];
         if (shot.kind != kShot || !(shot.life > 0.0f)) continue;
-        for (const std::size_t j : rockets) {
+        const Bounds swept = buffers.broadPhase
+                                 ? segmentBounds(shot.position, sweeps[i].end, kContactReach, kBroadPhaseSlack)
+                                 : everywhere();
+        findOverlaps(rockets, swept, buffers.found);
+        for (const std::size_t j : buffers.found) {
             const Projectile& rocket = projectiles[j];
             // A salvo does not shoot down its own rockets as they leave the launcher.
             const bool ownSalvo = rocket.shooter == shot.shooter && rocket.owner == shot.owner;
@@ -135,9 +144,12 @@ void intercept(std::vector<Projectile>& projectiles, std::vector<Sweep>& sweeps)
             if (f >= 0.0f && f < sweeps[i].t && f < sweeps[j].t) contacts.push_back({f, i, j});
         }
     }
-    // Equal fractions keep the order they were found in: shots, then rockets, in list order.
-    std::stable_sort(contacts.begin(), contacts.end(),
-                     [](const Interception& a, const Interception& b) { return a.t < b.t; });
+    // Equal fractions keep the order they were found in: shots, then rockets,
+    // in list order. (A stable sort would allocate its buffer every step.)
+    std::sort(contacts.begin(), contacts.end(), [](const Interception& a, const Interception& b) {
+        if (a.t != b.t) return a.t < b.t;
+        return a.shot != b.shot ? a.shot < b.shot : a.rocket < b.rocket;
+    });
     for (const Interception& contact : contacts) {
         Sweep& shotSweep = sweeps[contact.shot];
         Projectile& rocket = projectiles[contact.rocket];
@@ -220,7 +232,7 @@ void finish(World& world, const Projectile& p, const Sweep& sweep) {
             world.effect(WeaponEffect::kSpark, p.position, p.velocity, p.weapon, p.weapon == kRail ? 2.0f : 0.7f);
         }
     } else if (p.mount < 0) {
-        world.explode(p.position, p.radius, p.damage, false);
+        explodeInStep(world, p.position, p.radius, p.damage);
         if (p.radius > 0.0f) blastPilots(world, p.position, p.radius, p.damage);
         world.destruction(p.position, p.kind == kRocket ? 10.0f : 20.0f, p.weapon, 0.0f, 0.0f);
         world.sounds.push_back({SoundEvent::kExplosion, weapon, p.position});
@@ -243,16 +255,25 @@ void World::stepProjectiles(float dt) {
     for (Projectile& p : projectiles) {
         if (p.kind == kRocket && !p.intercepted && p.hull < 0.0f) p.hull = initialHull(p);
     }
+    // No target moves, arrives or leaves the list before the step ends, so
+    // their boxes are bounded once; health and the other flags are read live.
+    ProjectileStepBuffers& buffers = projectileBuffers;
+    buffers.boxes.clear();
+    if (buffers.broadPhase) {
+        for (std::size_t k = 0; k < targets.size(); ++k) {
+            buffers.boxes.add(k, boxBounds(targets[k].position, targets[k].extent, kBroadPhaseSlack));
+        }
+    }
     stepEffects(*this, dt);
 
     Target pilotBox;
     pilotBox.extent = {2.0f, 6.0f, 2.0f};
-    std::vector<Sweep> sweeps;
-    sweeps.reserve(projectiles.size());
-    for (Projectile& p : projectiles) sweeps.push_back(sweep(*this, p, dt, pilotBox));
+    buffers.sweeps.clear();
+    for (Projectile& p : projectiles) buffers.sweeps.push_back(sweep(*this, p, dt, pilotBox));
 
-    intercept(projectiles, sweeps);
+    intercept(projectiles, buffers);
 
+    const std::vector<Sweep>& sweeps = buffers.sweeps;
     for (std::size_t i = 0; i < projectiles.size(); ++i) {
         Projectile& p = projectiles[i];
         const Sweep& s = sweeps[i];

@@ -17,6 +17,7 @@
 #include "world/pickup.h"
 #include "world/pilot.h"
 #include "world/projectile.h"
+#include "world/projectile_sweep.h"
 #include "world/random.h"
 #include "world/sound_event.h"
 #include "world/target.h"
@@ -142,6 +143,7 @@ public:
     u32 random = kDefaultSeed;
     int slots[32];  // target index of each mission slot, -1 none
     std::vector<Projectile> projectiles;
+    ProjectileStepBuffers projectileBuffers;
     std::vector<WeaponEffect> effects;
     int kills = 0;
     int campaign = 0;

@@ -22,6 +22,14 @@ using contentgen::CockpitVertex;
 using nlohmann::json;
 
 // The demo cockpit, changed by a case and written to a fresh folder.
+json& lampOf(CockpitModel& model, int index) {
+    int seen = 0;
+    for (json& object : model.manifest["objects"]) {
+        if (object["object"].get<std::string>().rfind("Status lamp lens", 0) == 0 && seen++ == index) return object;
+    }
+    throw std::logic_error("no such lamp");
+}
+
 class CockpitFiles : public ::testing::Test {
 protected:
     void write() const { contentgen::writeCockpit(folder.path(), model); }
@@ -62,9 +70,11 @@ TEST_F(CockpitFiles, DemoCockpitSplitsIntoBodyGroupsAndLamps) {
     EXPECT_EQ(mesh.lowerVertices % 3, 0);
     EXPECT_EQ(mesh.bodyVertices % 3, 0);
     int next = mesh.bodyVertices;
-    for (const VertexRange& range : mesh.lamps) {
+    for (std::size_t lamp = 0; lamp < mesh.lamps.size(); ++lamp) {
+        const VertexRange& range = mesh.lamps[lamp];
         EXPECT_EQ(range.first, next);
-        EXPECT_EQ(range.count, 36);
+        EXPECT_EQ(range.count, lampOf(model, static_cast<int>(lamp))["vertex_count"].get<int>());
+        EXPECT_GT(range.count, 0);
         next += range.count;
     }
     EXPECT_EQ(mesh.vertices.size(), static_cast<std::size_t>(next) * kCockpitVertexFloats);
@@ -153,14 +163,6 @@ TEST_P(CockpitFileChecks, ReportTheirMessage) {
 constexpr float kNan = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-json& lampOf(CockpitModel& model, int index) {
-    int seen = 0;
-    for (json& object : model.manifest["objects"]) {
-        if (object["object"].get<std::string>().rfind("Status lamp lens", 0) == 0 && seen++ == index) return object;
-    }
-    throw std::logic_error("no such lamp");
-}
-
 void renameLamp(CockpitModel& model, const std::string& name) { lampOf(model, 4)["object"] = name; }
 
 const MeshCase kMeshCases[] = {
@@ -208,7 +210,10 @@ const MeshCase kMeshCases[] = {
      "Invalid health lamp geometry"},
     {"NegativeLampStart", [](CockpitModel& m) { lampOf(m, 1)["first_vertex"] = -3; }, "Invalid health lamp geometry"},
     {"LampPastTheEnd",
-     [](CockpitModel& m) { lampOf(m, 4)["first_vertex"] = static_cast<std::int64_t>(m.vertices.size()) - 33; },
+     [](CockpitModel& m) {
+         const auto count = lampOf(m, 4)["vertex_count"].get<std::int64_t>();
+         lampOf(m, 4)["first_vertex"] = static_cast<std::int64_t>(m.vertices.size()) - count + 3;
+     },
      "Invalid health lamp geometry"},
     {"HugeLampDoesNotOverflow",
      [](CockpitModel& m) {

@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 
+#include "platform/leak_checks.h"
 #include "render/gl_functions.h"
 
 namespace bastion::testing_support {
@@ -43,10 +44,10 @@ private:
 // The window and context live until the process ends: tearing them down
 // would unload the GL driver, and the leak checker would then report the
 // driver's remaining blocks, which no longer belong to any loaded module.
-void requireGlContext() { static const GlWindow window; }
+// The call also brings in the project's leak suppressions.
+void requireGlContext() {
+    static const GlWindow window;
+    platform::keepLoadedLibrariesForLeakChecks();
+}
 
 }  // namespace bastion::testing_support
-
-// SDL's desktop-bus connection keeps a buffer the bus library never frees,
-// and Mesa's software rasteriser now and then keeps one of its own.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libdbus-1.so\nleak:swrast_dri.so\n"; }

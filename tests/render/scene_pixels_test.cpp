@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "render/cockpit_frame.h"
+#include "render/cockpit_readings.h"
 #include "support/desktop_view.h"
 #include "render/draw_stage.h"
 #include "render/offscreen_target.h"
@@ -155,6 +156,42 @@ TEST_F(ScenePixels, LampsFollowHealth) {
             const Rgb seen = rgb(testing_support::lampPixel(lamp));
             EXPECT_TRUE(nearColour(seen, c.lamps[static_cast<std::size_t>(lamp)], 2))
                 << "health " << c.health << " lamp " << lamp << ": " << seen[0] << "," << seen[1] << "," << seen[2];
+        }
+    }
+}
+
+// Marks drawn across other instrument lines show their own colour whole:
+// the radar's heading tick over the cross line, the torso gauge's middle
+// tick over its scale bar and the bar itself on the dashboard.
+TEST_F(ScenePixels, InstrumentMarksOverOtherLinesShowWhole) {
+    world.pilot.angles[1] = 0.8f;  // the torso pointer off the middle tick
+    drawView(nullptr);
+    const Vec3 radar = renderer->radarAnchor;
+    const Vec3 torso = renderer->torsoAnchor;
+    // Each mark from `from` to `to` in its instrument's plane, sampled at
+    // `points` points. The middle tick is thinner than a pixel: where it
+    // crosses the bar a quarter of the pixel may show the bar beside it.
+    const struct {
+        const char* name;
+        Vec3 anchor;
+        std::array<float, 2> from, to;
+        int points;
+        Vec3 colour;
+        int tolerance;
+    } marks[] = {
+        {"radar heading tick", radar, {0.0f, 0.008f}, {0.0f, 0.03f}, 7, cockpit::kAmber, 3},
+        {"torso middle tick", torso, {0.0f, 0.0135f}, {0.0f, 0.0225f}, 3, cockpit::kGreen, 60},
+        {"torso scale bar", torso, {0.01f, 0.018f}, {0.09f, 0.018f}, 7, cockpit::kDimGreen, 3},
+    };
+    for (const auto& mark : marks) {
+        const Rgb expected = byteColour(mark.colour.x, mark.colour.y, mark.colour.z);
+        for (int k = 0; k < mark.points; ++k) {
+            const float t = static_cast<float>(k) / static_cast<float>(mark.points - 1);
+            const float x = mark.anchor.x + mark.from[0] + t * (mark.to[0] - mark.from[0]);
+            const float y = mark.anchor.y + mark.from[1] + t * (mark.to[1] - mark.from[1]);
+            const Rgb seen = at(x, y, mark.anchor.z);
+            EXPECT_TRUE(nearColour(seen, expected, mark.tolerance))
+                << mark.name << " at " << t << ": " << seen[0] << "," << seen[1] << "," << seen[2];
         }
     }
 }

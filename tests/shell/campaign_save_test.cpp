@@ -2,7 +2,10 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <iterator>
 #include <string>
+
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -297,6 +300,44 @@ TEST(CampaignSaveFiles, GivesUpAfterAHundredNamesThatExist) {
     for (unsigned long long n = serial; n < serial + 100; ++n) {
         EXPECT_TRUE(std::filesystem::is_directory(temporaryOf(path, n)));
     }
+}
+
+TEST(CampaignSaveFiles, SweepsTemporariesOfEndedProcessesOnly) {
+    const testing_support::TempFolder scratch("campaign-save");
+    const auto folder = scratch.path();
+    const auto path = folder / "campaign.json";
+    // A process that has ended, and one that lives until the test lets it go.
+    const pid_t ended = testing_support::startChild([] { return 0; });
+    ASSERT_EQ(testing_support::waitChild(ended), 0);
+    int release[2];
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t living = testing_support::startChild([&] {
+        char byte = 0;
+        ::close(release[1]);
+        return static_cast<int>(::read(release[0], &byte, 1));
+    });
+    ::close(release[0]);
+    const auto temporary = [&](pid_t owner, const char* serial) {
+        return path.string() + ".tmp." + std::to_string(owner) + "." + serial;
+    };
+    writeFile(temporary(ended, "0"), "half");
+    writeFile(temporary(ended, "17"), "half");
+    writeFile(temporary(living, "3"), "in progress");
+    writeFile(folder / ("other.json.tmp." + std::to_string(ended) + ".0"), "not this save's");
+    writeFile(path.string() + ".tmp." + std::to_string(ended), "no serial");
+    writeFile(path.string() + ".tmp.x" + std::to_string(ended) + ".0", "not a process id");
+    std::filesystem::create_directory(temporary(ended, "5"));
+
+    Progression().save(path, true);
+    ::close(release[1]);
+    EXPECT_EQ(testing_support::waitChild(living), 0);
+
+    EXPECT_FALSE(std::filesystem::exists(temporary(ended, "0")));
+    EXPECT_FALSE(std::filesystem::exists(temporary(ended, "17")));
+    EXPECT_EQ(readFile(temporary(living, "3")), "in progress");
+    EXPECT_TRUE(std::filesystem::is_directory(temporary(ended, "5")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()),
+              7);
 }
 
 struct FailedSave {

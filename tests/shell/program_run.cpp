@@ -17,55 +17,20 @@
 #include "support/files.h"
 
 namespace bastion {
-namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-// The leak checker runs at exit, after the program's SDL_Quit has closed the
-// X display and Mesa has unloaded its software driver (and, on an EGL
-// context, its EGL library): their static blocks then belong to no loaded
-// module and look leaked. Preloading them keeps them, and so those blocks, in
-// place; the program's own leaks are still reported. Only runs that can open a window need it. The sanitizer
-// runtime then no longer comes first in the library list, which is harmless
-// here.
-void addDriverPreload(std::vector<std::string>& env) {
-    const bool windowed =
-        std::any_of(env.begin(), env.end(), [](const std::string& entry) { return entry.rfind("DISPLAY=", 0) == 0; });
-    if (!windowed) return;
-    std::string preload;
-    for (const char* library :
-         {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "/usr/lib/x86_64-linux-gnu/libEGL_mesa.so.0"}) {
-        if (!std::filesystem::exists(library)) continue;
-        preload += (preload.empty() ? "" : ":") + std::string(library);
-    }
-    if (preload.empty()) return;
-    env.push_back("LD_PRELOAD=" + preload);
-    for (std::string& entry : env) {
-        if (entry.rfind("ASAN_OPTIONS=", 0) == 0) {
-            entry += ":verify_asan_link_order=0";
-            return;
-        }
-    }
-    env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
-}
-#else
-void addDriverPreload(std::vector<std::string>&) {}
-#endif
-
-}  // namespace
 
 RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                            const std::vector<std::string>& environment, const std::filesystem::path& scratch) {
+                            const std::vector<std::string>& environment, const std::filesystem::path& scratch,
+                            bool sanitizerSettings) {
     std::filesystem::create_directories(scratch);
     const std::string outPath = (scratch / "stdout.txt").string();
     const std::string errPath = (scratch / "stderr.txt").string();
 
     std::vector<std::string> env = environment;
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-        if (const char* value = std::getenv(name)) {
+        if (const char* value = std::getenv(name); value != nullptr && sanitizerSettings) {
             env.push_back(std::string(name) + "=" + value);
         }
     }
-    addDriverPreload(env);
     std::vector<std::string> argv = {program.string()};
     argv.insert(argv.end(), args.begin(), args.end());
     std::vector<char*> argvPointers;

@@ -32,7 +32,8 @@ struct ProgramLaunch {
 };
 
 // Runs `program` with `args` in a bare environment: only `environment`
-// ("NAME=value" entries) plus the sanitizer settings of this process.
+// ("NAME=value" entries) plus, unless `sanitizerSettings` is false, the
+// sanitizer settings of this process.
 // Standard output and error are captured through files in `scratch`.
 ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
                       const std::vector<std::string>& environment, const std::filesystem::path& scratch);
@@ -41,7 +42,8 @@ ProgramRun runProgram(const std::filesystem::path& program, const std::vector<st
 // that outlives its time limit is killed: the test fails and the result
 // reads exit code -1.
 RunningProgram startProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
-                            const std::vector<std::string>& environment, const std::filesystem::path& scratch);
+                            const std::vector<std::string>& environment, const std::filesystem::path& scratch,
+                            bool sanitizerSettings = true);
 ProgramRun finishProgram(const RunningProgram& running);
 
 // Whether the program has ended (it is then still to be finished).

@@ -297,6 +297,15 @@ TEST_F(ProgramFrames, FixtureRunsItsFramesAndPrintsTheSummary) {
     EXPECT_EQ(result.err, "");
 }
 
+TEST_F(ProgramFrames, GameRunsWithoutSoundWhenTheAudioDriverFails) {
+    const ProgramRun result =
+        runWindowed({"--retail", demo.string(), "--fixture", "--frames", "3"}, {"SDL_AUDIODRIVER=no-such-driver"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, kTestRangeSummary);
+    EXPECT_EQ(result.err.rfind("Audio unavailable: ", 0), 0u) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
+}
+
 TEST_F(ProgramFrames, DemoCampaignStartRunsAFewFrames) {
     const std::vector<std::string> base = {"--retail", demo.string(), "--save", save.string(), "--frames", "3"};
     std::vector<std::vector<std::string>> argSets;

@@ -1,6 +1,8 @@
 #include "contentgen/cockpit_model.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 #include <fstream>
 #include <stdexcept>
 #include <string>
@@ -27,29 +29,79 @@ constexpr Point kRadar{0.0f, -0.5f, kInstrumentDepth};
 constexpr Point kHeading{0.6f, -0.6f, kInstrumentDepth};
 constexpr Point kTorso{0.6f, -0.22f, kInstrumentDepth};
 
+// A rectangle of a face plane: x0..x1 by y0..y1.
+struct Rect {
+    float x0, y0, x1, y1;
+};
+
+// Faces of an axis-aligned box, by outward normal.
+enum BoxFace : unsigned { kFront = 1, kBack = 2, kLeft = 4, kRight = 8, kTop = 16, kBottom = 32, kAllFaces = 63 };
+
+// Builds the cabin from faces that the eye, at the origin, can see: faces
+// turned away from it are left out, so nothing is drawn twice where one
+// surface hides another.
 class MeshBuilder {
 public:
-    // An axis-aligned box, two triangles per face, normals outward.
-    void box(Point low, Point high, Colour colour, float emission = 0.0f) {
+    // An axis-aligned box: of the faces in `faces`, those whose front the eye
+    // sees, two triangles each, normals outward.
+    void box(Point low, Point high, Colour colour, float emission = 0.0f, unsigned faces = kAllFaces) {
         const auto corner = [&](int x, int y, int z) {
             return Point{x != 0 ? high[0] : low[0], y != 0 ? high[1] : low[1], z != 0 ? high[2] : low[2]};
         };
         struct Face {
+            BoxFace which;
             Point normal;
             int corners[4][3];
         };
         static constexpr Face kFaces[6] = {
-            {{0, 0, 1}, {{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}}},
-            {{0, 0, -1}, {{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}}},
-            {{-1, 0, 0}, {{0, 0, 0}, {0, 0, 1}, {0, 1, 1}, {0, 1, 0}}},
-            {{1, 0, 0}, {{1, 0, 1}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}}},
-            {{0, 1, 0}, {{0, 1, 1}, {1, 1, 1}, {1, 1, 0}, {0, 1, 0}}},
-            {{0, -1, 0}, {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}},
+            {kFront, {0, 0, 1}, {{0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}}},
+            {kBack, {0, 0, -1}, {{1, 0, 0}, {0, 0, 0}, {0, 1, 0}, {1, 1, 0}}},
+            {kLeft, {-1, 0, 0}, {{0, 0, 0}, {0, 0, 1}, {0, 1, 1}, {0, 1, 0}}},
+            {kRight, {1, 0, 0}, {{1, 0, 1}, {1, 0, 0}, {1, 1, 0}, {1, 1, 1}}},
+            {kTop, {0, 1, 0}, {{0, 1, 1}, {1, 1, 1}, {1, 1, 0}, {0, 1, 0}}},
+            {kBottom, {0, -1, 0}, {{0, 0, 0}, {1, 0, 0}, {1, 0, 1}, {0, 0, 1}}},
         };
         for (const Face& face : kFaces) {
-            for (const int index : {0, 1, 2, 0, 2, 3}) {
-                const int* c = face.corners[index];
-                vertices.push_back({corner(c[0], c[1], c[2]), face.normal, colour, emission});
+            if ((faces & face.which) == 0) continue;
+            std::array<Point, 4> corners;
+            for (int k = 0; k < 4; ++k) corners[k] = corner(face.corners[k][0], face.corners[k][1], face.corners[k][2]);
+            quad(corners, face.normal, colour, emission);
+        }
+    }
+
+    // The part of a face at depth z, facing the eye, that `holes` leave: the
+    // rectangle is cut along every hole edge and the cells outside all holes
+    // are joined row by row.
+    void faceWithHoles(Rect face, float z, const std::vector<Rect>& holes, Colour colour) {
+        std::vector<float> xs{face.x0, face.x1}, ys{face.y0, face.y1};
+        for (const Rect& hole : holes) {
+            xs.insert(xs.end(), {hole.x0, hole.x1});
+            ys.insert(ys.end(), {hole.y0, hole.y1});
+        }
+        const auto cuts = [](std::vector<float>& values, float low, float high) {
+            for (float& v : values) v = std::clamp(v, low, high);
+            std::sort(values.begin(), values.end());
+            values.erase(std::unique(values.begin(), values.end()), values.end());
+        };
+        cuts(xs, face.x0, face.x1);
+        cuts(ys, face.y0, face.y1);
+        const auto open = [&](std::size_t i, std::size_t j) {
+            const float x = (xs[i] + xs[i + 1]) / 2, y = (ys[j] + ys[j + 1]) / 2;
+            return std::none_of(holes.begin(), holes.end(),
+                                [&](const Rect& h) { return x > h.x0 && x < h.x1 && y > h.y0 && y < h.y1; });
+        };
+        for (std::size_t j = 0; j + 1 < ys.size(); ++j) {
+            for (std::size_t i = 0; i + 1 < xs.size();) {
+                if (!open(i, j)) {
+                    ++i;
+                    continue;
+                }
+                std::size_t end = i + 1;
+                while (end + 1 < xs.size() && open(end, j)) ++end;
+                quad({Point{xs[i], ys[j], z}, Point{xs[end], ys[j], z}, Point{xs[end], ys[j + 1], z},
+                      Point{xs[i], ys[j + 1], z}},
+                     {0, 0, 1}, colour, 0.0f);
+                i = end;
             }
         }
     }
@@ -69,6 +121,14 @@ public:
     std::vector<CockpitVertex> vertices;
 
 private:
+    // Two triangles, unless the eye sees the quad from behind or edge-on.
+    void quad(const std::array<Point, 4>& corners, Point normal, Colour colour, float emission) {
+        const Point& p = corners[0];
+        if (!(-(normal[0] * p[0] + normal[1] * p[1] + normal[2] * p[2]) > 0.0f)) return;
+        for (const int index : {0, 1, 2, 0, 2, 3})
+            vertices.push_back({corners[static_cast<std::size_t>(index)], normal, colour, emission});
+    }
+
     void close() {
         if (open_.empty()) return;
         objects_.push_back({{"object", open_}, {"first_vertex", first_}, {"vertex_count", vertices.size() - first_}});
@@ -80,12 +140,24 @@ private:
     nlohmann::json objects_ = nlohmann::json::array();
 };
 
-// A square plate around an instrument anchor, behind it on the face.
-void bezel(MeshBuilder& mesh, Point anchor, float halfWidth, float halfHeight) {
-    mesh.box({anchor[0] - halfWidth, anchor[1] - halfHeight, kFace - 0.01f},
-             {anchor[0] + halfWidth, anchor[1] + halfHeight, kFace + 0.005f}, kBezel);
-    mesh.box({anchor[0] - halfWidth + 0.012f, anchor[1] - halfHeight + 0.012f, kFace + 0.005f},
-             {anchor[0] + halfWidth - 0.012f, anchor[1] + halfHeight - 0.012f, kFace + 0.01f}, kGlass);
+constexpr float kBezelRim = 0.012f;
+
+Rect around(Point anchor, float halfWidth, float halfHeight) {
+    return {anchor[0] - halfWidth, anchor[1] - halfHeight, anchor[0] + halfWidth, anchor[1] + halfHeight};
+}
+
+// A rim around an instrument anchor, standing out of the face, and the
+// glass within it standing a little further.
+void bezel(MeshBuilder& mesh, Rect outer) {
+    const float rim = kFace + 0.005f, glass = kFace + 0.01f;
+    const float ix0 = outer.x0 + kBezelRim, iy0 = outer.y0 + kBezelRim;
+    const float ix1 = outer.x1 - kBezelRim, iy1 = outer.y1 - kBezelRim;
+    // The rim's sides toward the glass lie against it and are left out.
+    mesh.box({outer.x0, outer.y0, kFace}, {outer.x1, iy0, rim}, kBezel, 0.0f, kAllFaces & ~kTop);
+    mesh.box({outer.x0, iy1, kFace}, {outer.x1, outer.y1, rim}, kBezel, 0.0f, kAllFaces & ~kBottom);
+    mesh.box({outer.x0, iy0, kFace}, {ix0, iy1, rim}, kBezel, 0.0f, kFront | kLeft);
+    mesh.box({ix1, iy0, kFace}, {outer.x1, iy1, rim}, kBezel, 0.0f, kFront | kRight);
+    mesh.box({ix0, iy0, rim}, {ix1, iy1, glass}, kGlass);
 }
 
 nlohmann::json point(Point p) { return {p[0], p[1], p[2]}; }
@@ -118,30 +190,48 @@ void appendWord(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
+
+// The lamp lenses' places on the dashboard face.
+Rect lampLens(int lamp) {
+    const float x = -0.26f + 0.13f * static_cast<float>(lamp);
+    return {x - 0.04f, -0.265f, x + 0.04f, -0.215f};
+}
+
 }  // namespace
 
+// The cabin ends at the eye's plane (z = 0): nothing behind the eye is drawn.
 CockpitModel demoCockpit() {
+    const Rect bezels[] = {around(kOverview, 0.22f, 0.22f), around(kRadar, 0.21f, 0.21f),
+                           around(kHeading, 0.2f, 0.08f), around(kTorso, 0.14f, 0.06f)};
+    std::vector<Rect> covered(std::begin(bezels), std::end(bezels));
+    for (int lamp = 0; lamp < 5; ++lamp) covered.push_back(lampLens(lamp));
+
     MeshBuilder mesh;
     mesh.object("Dashboard");
-    mesh.box({-1.3f, -0.85f, -1.4f}, {1.3f, -0.2f, kFace}, kPanel);
+    // The face down to the floor, open where bezels and lamps stand on it.
+    mesh.faceWithHoles({-1.3f, -0.9f, 1.3f, -0.2f}, kFace, covered, kPanel);
     mesh.box({-1.3f, -0.2f, -1.3f}, {1.3f, -0.17f, kFace}, kHull);  // the sill
-    bezel(mesh, kOverview, 0.2f, 0.2f);
-    bezel(mesh, kRadar, 0.21f, 0.21f);
-    bezel(mesh, kHeading, 0.2f, 0.08f);
-    bezel(mesh, kTorso, 0.14f, 0.06f);
+    for (const Rect& outer : bezels) bezel(mesh, outer);
     mesh.object("Side consoles");
-    mesh.box({-1.5f, -0.9f, -1.3f}, {-1.3f, 0.35f, 0.6f}, kHull);
-    mesh.box({1.3f, -0.9f, -1.3f}, {1.5f, 0.35f, 0.6f}, kHull);
-    mesh.box({-1.3f, -1.0f, -1.3f}, {1.3f, -0.9f, 0.6f}, kHull);  // the floor
+    // Their inner walls; below the sill, the dashboard hides the walls' far end.
+    for (const float x : {-1.3f, 1.3f}) {
+        const float outer = x < 0 ? -1.5f : 1.5f;
+        const float low = std::min(x, outer), high = std::max(x, outer);
+        mesh.box({low, -0.9f, kFace}, {high, 0.35f, 0.0f}, kHull);
+        mesh.box({low, -0.17f, -1.3f}, {high, 0.35f, kFace}, kHull);
+    }
+    mesh.box({-1.3f, -1.0f, kFace}, {1.3f, -0.9f, 0.0f}, kHull);  // the floor, before the dashboard
     mesh.object("Canopy frame");
-    mesh.box({-1.4f, 0.5f, -1.35f}, {-1.25f, 1.1f, -1.2f}, kFrame);
-    mesh.box({1.25f, 0.5f, -1.35f}, {1.4f, 1.1f, -1.2f}, kFrame);
-    mesh.box({-1.4f, 0.95f, -1.35f}, {1.4f, 1.1f, 0.4f}, kFrame);
-    mesh.box({-0.05f, 0.9f, -1.35f}, {0.05f, 0.95f, 0.4f}, kFrame);  // the spine
+    mesh.box({-1.4f, 0.5f, -1.35f}, {-1.25f, 0.95f, -1.2f}, kFrame);
+    mesh.box({1.25f, 0.5f, -1.35f}, {1.4f, 0.95f, -1.2f}, kFrame);
+    // The roof's underside on either side of the spine below it.
+    mesh.box({-1.4f, 0.95f, -1.35f}, {-0.05f, 1.1f, 0.0f}, kFrame);
+    mesh.box({0.05f, 0.95f, -1.35f}, {1.4f, 1.1f, 0.0f}, kFrame);
+    mesh.box({-0.05f, 0.9f, -1.35f}, {0.05f, 0.95f, 0.0f}, kFrame);  // the spine
     for (int lamp = 0; lamp < 5; ++lamp) {
         mesh.object("Status lamp lens.00" + std::to_string(lamp + 1));
-        const float x = -0.26f + 0.13f * static_cast<float>(lamp);
-        mesh.box({x - 0.04f, -0.265f, kFace}, {x + 0.04f, -0.215f, kFace + 0.015f}, {0.3f, 0.3f, 0.3f}, 1.0f);
+        const Rect lens = lampLens(lamp);
+        mesh.box({lens.x0, lens.y0, kFace}, {lens.x1, lens.y1, kFace + 0.015f}, {0.3f, 0.3f, 0.3f}, 1.0f);
     }
     CockpitModel model;
     model.manifest = mesh.finish();

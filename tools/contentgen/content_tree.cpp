@@ -4,6 +4,7 @@
 #include "contentgen/campaign_missions.h"
 #include "contentgen/cockpit_model.h"
 #include "contentgen/decoration_models.h"
+#include "contentgen/effect_sounds.h"
 #include "contentgen/frontend_export.h"
 #include "contentgen/gameplay_models.h"
 #include "contentgen/import_manifest.h"
@@ -32,6 +33,7 @@ void writeContentTree(const std::filesystem::path& root) {
     writeArt(root);
     writeCockpit(root / "cockpit", demoCockpit());
     writeMusic(root);
+    writeEffects(root);
 }
 
 }  // namespace bastion::contentgen

@@ -10,8 +10,9 @@ namespace bastion::contentgen {
 // asset folder: the import manifest with its stand-in cartridge image, both
 // campaigns' front-end exports, the SB1 and SB2 mission documents with their
 // model files, the shared SB2 copy of the SB1 missions, the models folder,
-// the art folders and the music. The music's wave ROM goes into the system
-// folder beside the retail folder: writeSystemFolder writes it.
+// the art folders, the music and the effect sounds. The music's wave ROM
+// goes into the system folder beside the retail folder: writeSystemFolder
+// writes it.
 void writeContentTree(const std::filesystem::path& root);
 
 }  // namespace bastion::contentgen

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "contentgen/binary_file.h"
+#include "contentgen/sound_shaping.h"
 
 namespace bastion::contentgen {
 namespace {
@@ -11,27 +12,6 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 std::vector<double> silence(double seconds) { return std::vector<double>(static_cast<std::size_t>(seconds * kMusicRate)); }
-
-// Deterministic white noise in -1..1.
-class Noise {
-public:
-    double next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return static_cast<double>(state_ % 20001) / 10000.0 - 1.0;
-    }
-
-private:
-    std::uint32_t state_ = 0x9E3779B9u;
-};
-
-void normalise(std::vector<double>& samples, double peak) {
-    double largest = 0.0;
-    for (const double s : samples) largest = std::max(largest, std::fabs(s));
-    if (largest > 0.0)
-        for (double& s : samples) s *= peak / largest;
-}
 
 }  // namespace
 
@@ -50,7 +30,7 @@ std::vector<double> kickDrum() {
 
 std::vector<double> snareDrum() {
     std::vector<double> out = silence(0.22);
-    Noise noise;
+    WhiteNoise noise(0x9E3779B9u);
     double previous = 0.0;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = static_cast<double>(i) / kMusicRate;
@@ -65,7 +45,7 @@ std::vector<double> snareDrum() {
 
 std::vector<double> hiHat() {
     std::vector<double> out = silence(0.07);
-    Noise noise;
+    WhiteNoise noise(0x9E3779B9u);
     double previous = 0.0;
     for (std::size_t i = 0; i < out.size(); ++i) {
         const double t = static_cast<double>(i) / kMusicRate;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "contentgen/binary_file.h"
+#include "contentgen/sound_shaping.h"
 
 namespace bastion::contentgen {
 namespace {
@@ -25,18 +26,14 @@ double harmonics(double x, int count, bool odd, bool alternate) {
     return sum;
 }
 
-double shape(SynthWave wave, int k, std::uint32_t& noise) {
+double shape(SynthWave wave, int k, WhiteNoise& noise) {
     const double x = 2.0 * kPi * k / kLength;
     switch (wave) {
         case SynthWave::kSine: return std::sin(x);
         case SynthWave::kSquare: return harmonics(x, 9, true, false) / 1.18;
         case SynthWave::kSaw: return harmonics(x, 8, false, false) / 1.75;
         case SynthWave::kTriangle: return harmonics(x, 7, true, true) / 1.22;
-        case SynthWave::kNoise:
-            noise ^= noise << 13;
-            noise ^= noise >> 17;
-            noise ^= noise << 5;
-            return static_cast<double>(noise % 20001) / 10000.0 - 1.0;
+        case SynthWave::kNoise: return noise.next();
         case SynthWave::kHalfSine: return std::max(0.0, std::sin(x)) * 2.0 - 0.64;
         case SynthWave::kOrgan: return (std::sin(x) + 0.5 * std::sin(2 * x) + 0.25 * std::sin(3 * x)) / 1.45;
         case SynthWave::kPulse: return (harmonics(x, 8, false, false) - harmonics(x + kPi / 2, 8, false, false)) / 2.6;
@@ -50,7 +47,7 @@ std::uint32_t waveAddress(SynthWave wave) { return 0xF1D000u + 0x200u * static_c
 
 std::vector<std::int32_t> waveValues(SynthWave wave) {
     std::vector<std::int32_t> values;
-    std::uint32_t noise = 0x2545F491u;
+    WhiteNoise noise(0x2545F491u);
     for (int k = 0; k < kLength; ++k) {
         const double v = std::clamp(shape(wave, k, noise), -1.0, 1.0);
         values.push_back(static_cast<std::int32_t>(std::lround(v * kPeak)));

@@ -40,6 +40,10 @@ void Progression::save(const std::filesystem::path& path, bool merge) {
     // the game saving at once never drop each other's completed missions.
     const platform::FileLock lock(path.native() + ".lock", "Open campaign lock",
                                   "Lock campaign save");
+    // A save killed between creating its temporary and the rename leaves the
+    // temporary behind for good; sweeping them under the lock keeps every
+    // other save of this file out meanwhile.
+    removeStaleCampaignTemporaries(path);
     if (merge) {
         Progression onDisk;
         onDisk.rules = rules;

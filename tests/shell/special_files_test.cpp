@@ -1,0 +1,124 @@
+// A folder or a named pipe in place of any file the game reads: the program
+// must end with that file's message, never wait for a writer.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "program_fixture.h"
+#include "program_run.h"
+
+namespace bastion {
+namespace {
+
+// What a reader that parses whatever it could open fails with when it could
+// open nothing: the JSON library's error for an empty stream or text.
+std::string emptyInputError(bool stream) {
+    try {
+        std::istringstream nothing;
+        if (stream) (void)nlohmann::json::parse(nothing);
+        (void)nlohmann::json::parse("");
+    } catch (const nlohmann::json::exception& error) {
+        return error.what();
+    }
+    return "parsed nothing";
+}
+
+struct Reader {
+    std::string file;  // below the retail folder, or "save", "config", "layout"
+    std::vector<std::string> extra;
+    std::string message;
+    bool pathInMessage = false;
+};
+
+// Each run ends within the program time limit of the run helpers: a reader
+// that waits for a pipe's writer fails the test instead of hanging it.
+using SpecialFileTest = ProgramTest;
+
+TEST_F(SpecialFileTest, FolderOrPipeInPlaceOfAnyReadFileEndsWithItsMessage) {
+    const std::string sb1Missions = "sb2/shared/gameplay/missions.json";
+    const std::string noStream = emptyInputError(true);
+    const std::string noText = emptyInputError(false);
+    const std::vector<Reader> readers = {
+        {"manifest.json", {}, kImportMessage},
+        {"cartridge.bin", {}, "Missing or truncated imported cartridge"},
+        {"art/frontend.json", {}, noStream},
+        {"save", {}, noStream},
+        {"config", {}, "Cannot read client config: ", true},
+        {"layout", {}, "Missing or oversized procedural layout"},
+        {"cockpit/cockpit.mesh", {}, "Missing authored cockpit: ", true},
+        {"cockpit/mesh-manifest.json", {}, noStream},
+        {"cockpit/layout.json", {}, noStream},
+        {"art/manifest.json", {}, noStream},
+        {"art/hud-font.rgba", {}, "Missing/truncated original art: hud-font"},
+        {"art/frontend.json", {"--fixture"}, noStream},
+        {sb1Missions, {"--screen", "playing"}, "Missing decoded gameplay file: ", true},
+        {"sb2/shared/gameplay/battle-tank.json", {"--screen", "playing"}, "Missing decoded gameplay file: ", true},
+        {"models/manifest.json", {}, "Decode original models with tools/decode_models first"},
+        {"models/rifle.json", {}, noText},
+        {"models/rig.json", {}, noText},
+    };
+
+    struct Run {
+        std::string label;
+        std::string expected;
+    };
+    std::vector<Run> runs;
+    std::vector<ProgramLaunch> launches;
+    std::vector<std::string> environment = windowed({});
+    environment.push_back("HOME=" + home.string());
+    for (const char* kind : {"folder", "pipe"}) {
+        for (std::size_t i = 0; i < readers.size(); ++i) {
+            const Reader& reader = readers[i];
+            const std::filesystem::path root = folder / kind / std::to_string(i);
+            const std::filesystem::path tree = root / "retail";
+            // Hard links: a private tree in which one entry can be swapped.
+            std::filesystem::create_directories(root);
+            const auto links = std::filesystem::copy_options::recursive |
+                               std::filesystem::copy_options::create_hard_links;
+            std::filesystem::copy(demo, tree, links);
+            // The music's wave ROM lives beside the retail folder.
+            std::filesystem::copy(demo.parent_path() / "system", root / "system", links);
+            std::filesystem::path special = tree / reader.file;
+            std::vector<std::string> args = {"--retail", tree.string(), "--save", (root / "campaign.json").string(),
+                                             "--frames", "1"};
+            if (reader.file == "save") special = root / "campaign.json";
+            if (reader.file == "config") {
+                special = root / "config.json";
+                args.insert(args.end(), {"--config", special.string()});
+            }
+            if (reader.file == "layout") {
+                special = root / "layout.json";
+                args.insert(args.end(), {"--procedural-layout", special.string()});
+            }
+            std::filesystem::remove(special);
+            if (std::string(kind) == "folder") {
+                std::filesystem::create_directory(special);
+            } else {
+                ASSERT_EQ(::mkfifo(special.c_str(), 0600), 0) << special;
+            }
+            args.insert(args.end(), reader.extra.begin(), reader.extra.end());
+            launches.push_back({args, environment, root / "run"});
+
+            std::string expected = reader.message;
+            if (reader.pathInMessage) expected += special.string();
+            if (reader.file == "cockpit/cockpit.mesh") expected += ". See docs/COCKPIT.md for Blender export.";
+            runs.push_back({std::string(kind) + " at " + reader.file, expected});
+        }
+    }
+
+    const std::vector<ProgramRun> results = runPrograms(program, launches);
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        EXPECT_EQ(results[i].exitCode, 1) << runs[i].label;
+        EXPECT_EQ(results[i].err, fatal(runs[i].expected)) << runs[i].label;
+    }
+}
+
+}  // namespace
+}  // namespace bastion
