@@ -3,16 +3,20 @@
 #include <stdexcept>
 
 #include "shell/frontend/frontend.h"
+#include "shell/skirmish_mission.h"
 #include "world/world.h"
 
 namespace bastion {
 
-// Generated missions come with the procedural builders; until then each of
-// their starts fails with its own message instead of loading something else.
+// Procedural layouts and prototypes come with their builders; until then
+// each of their starts fails with its own message instead of loading
+// something else.
 void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources& sources,
                          std::optional<nlohmann::json>& skirmishRecipe) {
-    static_cast<void>(skirmishRecipe);
-    if (frontend.skirmish) throw std::runtime_error("Skirmish generation is not available in this build");
+    if (frontend.skirmish) {
+        loadSkirmishMission(fresh, frontend, sources, skirmishRecipe);
+        return;
+    }
     if (!sources.proceduralLayout.empty()) {
         throw std::runtime_error("Procedural layouts are not available in this build");
     }

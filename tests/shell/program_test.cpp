@@ -374,7 +374,9 @@ TEST_F(ProgramFrames, AudioFailureLeavesASilentGame) {
 TEST_F(ProgramFrames, MissingFeaturesFailClearlyAfterTheWindow) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--campaign", "skirmish", "--sandbox", "--screen", "briefing"},
-         "Skirmish generation is not available in this build"},
+         "Procedural mission building is not available in this build"},
+        {{"--campaign", "skirmish", "--skirmish-seed", "7", "--sandbox", "--screen", "playing"},
+         "Procedural mission building is not available in this build"},
         {{"--mission-prototype", "5"}, "Mission prototypes are not available in this build"},
     };
     std::vector<std::vector<std::string>> argSets;
