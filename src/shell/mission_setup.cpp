@@ -1,23 +1,29 @@
 #include "shell/mission_setup.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "shell/frontend/frontend.h"
 #include "world/world.h"
 
 namespace bastion {
 
-// Generated missions come with the procedural builders; until then each of
-// their starts fails with its own message instead of loading something else.
+// Skirmishes and mission prototypes come with their own builders; until then
+// each of their starts fails with its own message instead of loading
+// something else.
 void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources& sources,
                          std::optional<nlohmann::json>& skirmishRecipe) {
     static_cast<void>(skirmishRecipe);
     if (frontend.skirmish) throw std::runtime_error("Skirmish generation is not available in this build");
     if (!sources.proceduralLayout.empty()) {
-        throw std::runtime_error("Procedural layouts are not available in this build");
+        fresh.loadProceduralPrototype(sources.retail, sources.proceduralLayout);
+    } else if (sources.prototype) {
+        throw std::runtime_error("Mission prototypes are not available in this build");
+    } else if (!sources.fixture) {
+        fresh.loadMission(sources.retail, frontend.missionCursor, frontend.campaignRow, true);
     }
-    if (sources.prototype) throw std::runtime_error("Mission prototypes are not available in this build");
-    if (!sources.fixture) fresh.loadMission(sources.retail, frontend.missionCursor, frontend.campaignRow, true);
+    // A generated mission's line names its seed, so it can be played again.
+    if (sources.prototype) frontend.statusLine = "SEED " + std::to_string(sources.prototypeSeed) + " / " + fresh.objectiveText;
 }
 
 }  // namespace bastion
