@@ -94,6 +94,48 @@ TEST(LayoutPopulation, SmallVersion3Layout) {
     EXPECT_EQ(world.objectiveText, "ELIMINATE 0/1 / 4 HOSTILES / 200 M");
 }
 
+// Strike zones target the building nearest them; the air units come from
+// both campaigns' first missions.
+TEST(LayoutPopulation, StrikeLayoutWithExtractionAndAircraft) {
+    World world = configured();
+    const json recipe = fixtures::strikeRecipeV3();
+    world.loadProceduralRecipe(demoContent(), recipe);
+    const ProceduralMission& mission = world.proceduralMission;
+    ASSERT_EQ(mission.objectives.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const ProceduralObjective& zone = mission.objectives[i];
+        EXPECT_EQ(zone.kind, 1);
+        ASSERT_EQ(zone.targets.size(), 1u);
+        const Target& structure = world.targets[zone.targets[0]];
+        EXPECT_LT(structure.unitType, 0);
+        EXPECT_TRUE(structure.prototypeObjective);
+        EXPECT_EQ(structure.objectiveIndex, static_cast<int>(i));
+        EXPECT_FLOAT_EQ(structure.health, 300.0f * world.ratio);
+        EXPECT_EQ(zone.centre, structure.position);
+    }
+    // Plot 0 holds three buildings; the one nearest node 1 at (0, 0) is the target.
+    const Target& first = world.targets[mission.objectives[0].targets[0]];
+    for (const Target& other : world.targets) {
+        if (other.unitType < 0 && other.position.x > 20 && other.position.x < 60 && other.position.z < 60) {
+            EXPECT_LE(length(first.position - Vec3{0, world.surfaceHeight(0, 0), 0}),
+                      length(other.position - Vec3{0, world.surfaceHeight(0, 0), 0}));
+        }
+    }
+    EXPECT_TRUE(mission.extractionRequired);
+    expectNear(mission.extraction, world.pilot.position, 1e-4f);
+    std::size_t aircraft = 0;
+    for (const Target& target : world.targets) {
+        if (target.unitType >= 0) {
+            EXPECT_FALSE(target.prototypeObjective) << "strike zones count structures only";
+        }
+        aircraft += target.unitType == 1 || target.unitType == 18;
+    }
+    EXPECT_EQ(aircraft, 2u);
+    const auto metres = static_cast<int>(std::hypot(first.position.x - world.pilot.position.x,
+                                                    first.position.z - world.pilot.position.z));
+    EXPECT_EQ(world.objectiveText, "STRIKE 0/2 / 1 STRUCTURES / " + std::to_string(metres) + " M");
+}
+
 // Version 2: flat road ground, one building per plot, standing at height 0.
 TEST(LayoutPopulation, Version2LayoutIsFlat) {
     World world = configured();
@@ -127,9 +169,6 @@ TEST(LayoutPopulation, Version2LayoutIsFlat) {
 // objective text.
 TEST(LayoutPopulation, FailuresLeaveTheWorldUntouched) {
     testing_support::TempFolder temp{"layout-population"};
-    json tiny = fixtures::smallRecipeV3();
-    tiny["plots"][0]["bounds"] = {-60, 20, -52, 28};
-    tiny["plots"][0]["buildings"] = 16;
     const std::filesystem::path noShared = temp.path() / "no-shared";
     std::filesystem::create_directories(noShared);
 
@@ -143,7 +182,6 @@ TEST(LayoutPopulation, FailuresLeaveTheWorldUntouched) {
         {"co-op refuses before validation", json::object(), demoContent(), true,
          "Procedural mission is singleplayer only"},
         {"invalid recipe", json::object(), demoContent(), false, "Invalid procedural recipe: unsupported schema"},
-        {"no building fits", tiny, demoContent(), false, "No allowed procedural scenery fits plot 0"},
         {"no prototype base", fixtures::smallRecipeV3(), noShared, false,
          "Mission prototype requires both decoded games and the SB2 shared atlas"},
     };
