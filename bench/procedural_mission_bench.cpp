@@ -4,7 +4,7 @@
 #include <string>
 
 #include "demo_tree.h"
-#include "procedural/encounter_fixtures.h"
+#include "procedural/grid_recipe.h"
 
 namespace {
 
@@ -20,11 +20,13 @@ void build(World& world, const nlohmann::json& recipe) {
     world.loadProceduralRecipe(bastion::bench::demoTreeRoot(), recipe);
 }
 
-// One 90 Hz World::step of the largest generated mission the budgets allow
-// (81 nodes, 144 roads, 756 buildings on hills with a lake, 64 ground and 8
-// air units); the pilot stands still and never falls.
+// One 90 Hz World::step of a generated mission at the budgets' limits (an
+// 8-block map: 81 nodes, 144 roads, 768 buildings, a canal, three strike
+// zones of 12 ground units and 8 air units); the pilot stands still and
+// never falls.
 void BM_StepFullProceduralMission(benchmark::State& state) {
-    const nlohmann::json recipe = bastion::fixtures::fullRecipe();
+    nlohmann::json recipe = bastion::fixtures::gridRecipeV3(8, 12);
+    recipe["encounters"] = {{"ground_per_zone", 12}, {"air_units", 8}};
     World world;
     build(world, recipe);
     const bastion::Input input;

@@ -74,26 +74,6 @@ inline json largestRecipe() {
     return recipe;
 }
 
-// The largest layout furnished to the budgets: a plot of 12 buildings in
-// each of its 64 blocks (768 in all), rolling hills and a lake in one block.
-inline json fullRecipe() {
-    json recipe = largestRecipe();
-    recipe["terrain"] = {{"biome", "hills"}, {"amplitude", 12}, {"water_layout", "lake"}, {"water", json::array()}};
-    for (int bx = 0; bx < 8; ++bx) {
-        for (int bz = 0; bz < 8; ++bz) {
-            const double x = -420.0 + 105.0 * bx, z = -420.0 + 105.0 * bz;
-            const int id = static_cast<int>(recipe["plots"].size());
-            recipe["plots"].push_back({{"id", id}, {"bounds", {x + 14, z + 14, x + 91, z + 91}},
-                                       {"role", (bx + bz) % 3 == 0 ? "storage" : "industrial"},
-                                       {"sources", {"sb1", "sb2"}}, {"buildings", bx == 3 && bz == 3 ? 0 : 12}});
-        }
-    }
-    // The block without buildings holds the lake; the other buildings add up
-    // to 756 of the 768 allowed.
-    recipe["terrain"]["water"].push_back({{"bounds", {-91, -91, -14, -14}}, {"level", -1}, {"depth", 4}});
-    return recipe;
-}
-
 // An empty flat World with the pilot on the recipe's spawn node and the
 // recipe's seed, as the layout population leaves it before the encounters.
 inline World encounterWorld(const json& recipe) {
