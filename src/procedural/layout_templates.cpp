@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "procedural/atlas_band.h"
+#include "procedural/texture_band.h"
 #include "world/world.h"
 
 namespace bastion::layout {
@@ -39,7 +39,7 @@ Target aircraft(const World& source, int unitType, int campaign, float ratio) {
         copy.lastHealth = copy.health;
         copy.prototypeSource = campaign;
         copy.prototypeObjective = false;
-        bandMeshes(copy, campaign);
+        bandTargetTextures(copy, campaign);
         return copy;
     }
     throw std::runtime_error("Missing procedural aircraft template");
@@ -67,7 +67,7 @@ Templates gatherTemplates(const World& prototype, const std::filesystem::path& r
         copy.action = 0;
         copy.critical = false;
         copy.targetSlot = -1;
-        bandMeshes(copy, kSB1);
+        bandTargetTextures(copy, kSB1);
         templates.scenery.push_back(std::move(copy));
     }
     if (withAircraft) {

@@ -8,9 +8,8 @@
 
 namespace bastion {
 
-// Skirmishes and mission prototypes come with their own builders; until then
-// each of their starts fails with its own message instead of loading
-// something else.
+// Skirmishes come with their generator; until then their start fails with
+// its own message instead of loading something else.
 void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources& sources,
                          std::optional<nlohmann::json>& skirmishRecipe) {
     static_cast<void>(skirmishRecipe);
@@ -18,12 +17,13 @@ void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources&
     if (!sources.proceduralLayout.empty()) {
         fresh.loadProceduralPrototype(sources.retail, sources.proceduralLayout);
     } else if (sources.prototype) {
-        throw std::runtime_error("Mission prototypes are not available in this build");
+        fresh.loadMissionPrototype(sources.retail, sources.prototypeSeed);
     } else if (!sources.fixture) {
         fresh.loadMission(sources.retail, frontend.missionCursor, frontend.campaignRow, true);
     }
     // A generated mission's line names its seed, so it can be played again.
-    if (sources.prototype) frontend.statusLine = "SEED " + std::to_string(sources.prototypeSeed) + " / " + fresh.objectiveText;
+    if (sources.prototype)
+        frontend.statusLine = "SEED " + std::to_string(sources.prototypeSeed) + " / " + fresh.objectiveText;
 }
 
 }  // namespace bastion

@@ -1,8 +1,9 @@
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
 
-#include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include "procedural/recipe_fixtures.h"
@@ -16,18 +17,31 @@
 namespace bastion {
 namespace {
 
-// A layout file becomes the mission, and the menu's line names its seed with
-// the mission's first objective line.
+// A prototype start fills the configured World with the seed's mission and
+// shows its goal in the status line.
+TEST(MissionSetup, PrototypeLoadsTheSeedsMissionAndShowsItsGoal) {
+    Frontend frontend;
+    const MissionSources sources{testing_support::demoContent(), {}, true, 5, false};
+    std::optional<nlohmann::json> recipe;
+    World world;
+    const Loadout loadout{0, 1, 6, 7, 2, 5};
+    world.configure(loadout, ArmRig{});
+    loadSelectedMission(world, frontend, sources, recipe);
+    EXPECT_TRUE(world.prototype);
+    EXPECT_EQ(world.prototypeSeed, 5u);
+    EXPECT_EQ(frontend.statusLine, "SEED 5 / PROTOTYPE / SEED 5 / DESTROY 8 TARGETS");
+    for (int mount = 0; mount < 6; ++mount) EXPECT_EQ(world.pilot.weapons[mount], loadout[mount]);
+    EXPECT_FALSE(recipe.has_value());
+}
+
+// A layout file becomes the mission, and the status line names its seed
+// with the mission's first objective line.
 TEST(MissionSetup, ProceduralLayoutIsLoadedAndNamesItsSeed) {
     testing_support::TempFolder temp{"mission-setup"};
     const std::filesystem::path layout = temp.path() / "layout.json";
     testing_support::writeFile(layout, fixtures::smallRecipeV3().dump());
     Frontend frontend;
-    MissionSources sources;
-    sources.retail = testing_support::demoContent();
-    sources.proceduralLayout = layout;
-    sources.prototype = true;
-    sources.prototypeSeed = 7;
+    const MissionSources sources{testing_support::demoContent(), layout, true, 7, false};
     World fresh;
     std::optional<nlohmann::json> skirmishRecipe;
     loadSelectedMission(fresh, frontend, sources, skirmishRecipe);
