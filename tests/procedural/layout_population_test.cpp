@@ -9,7 +9,7 @@
 
 #include "procedural/recipe_fixtures.h"
 #include "support/demo_content.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 #include "support/vec_expect.h"
 #include "world/world.h"

@@ -10,7 +10,7 @@
 #include "shell/frontend/frontend.h"
 #include "shell/mission_setup.h"
 #include "support/demo_content.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 #include "world/world.h"
 
