@@ -1,6 +1,7 @@
 #include "shell/mission_setup.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "shell/frontend/frontend.h"
 #include "shell/skirmish_mission.h"
@@ -8,20 +9,20 @@
 
 namespace bastion {
 
-// Procedural layouts and prototypes come with their builders; until then
-// each of their starts fails with its own message instead of loading
-// something else.
 void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources& sources,
                          std::optional<nlohmann::json>& skirmishRecipe) {
     if (frontend.skirmish) {
         loadSkirmishMission(fresh, frontend, sources, skirmishRecipe);
-        return;
+    } else if (!sources.proceduralLayout.empty()) {
+        fresh.loadProceduralPrototype(sources.retail, sources.proceduralLayout);
+    } else if (sources.prototype) {
+        fresh.loadMissionPrototype(sources.retail, sources.prototypeSeed);
+    } else if (!sources.fixture) {
+        fresh.loadMission(sources.retail, frontend.missionCursor, frontend.campaignRow, true);
     }
-    if (!sources.proceduralLayout.empty()) {
-        throw std::runtime_error("Procedural layouts are not available in this build");
-    }
-    if (sources.prototype) throw std::runtime_error("Mission prototypes are not available in this build");
-    if (!sources.fixture) fresh.loadMission(sources.retail, frontend.missionCursor, frontend.campaignRow, true);
+    // A generated mission's line names its seed, so it can be played again.
+    if (sources.prototype)
+        frontend.statusLine = "SEED " + std::to_string(sources.prototypeSeed) + " / " + fresh.objectiveText;
 }
 
 }  // namespace bastion

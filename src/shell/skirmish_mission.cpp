@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <ostream>
-#include <stdexcept>
 
 #include "procedural/skirmish_generator.h"
 #include "shell/frontend/frontend.h"
@@ -19,12 +18,6 @@ std::string objectiveSentence(const std::string& kind) {
     if (kind == "strike") return "DESTROY THE MARKED STRUCTURES.";
     if (kind == "recon") return "HOLD EACH MARKED ZONE FOR 4 SECONDS.";
     return "DESTROY EVERY MARKED HOSTILE GROUP.";
-}
-
-// The builders that turn a recipe into a World come separately; until they
-// are in, a skirmish is generated and checked but cannot be played.
-void buildSkirmishWorld(World&, const std::filesystem::path&, const nlohmann::json&) {
-    throw std::runtime_error("Procedural mission building is not available in this build");
 }
 
 }  // namespace
@@ -44,7 +37,7 @@ std::string skirmishSeedLine(const nlohmann::json& recipe, u32 seed) {
 void loadSkirmishMission(World& fresh, Frontend& frontend, const MissionSources& sources,
                          std::optional<nlohmann::json>& recipe) {
     if (!recipe) recipe = generateSkirmishRecipe(frontend.skirmishSettings);
-    buildSkirmishWorld(fresh, sources.retail, *recipe);
+    fresh.loadProceduralRecipe(sources.retail, *recipe);
     const SkirmishSettings& settings = frontend.skirmishSettings;
     const std::string status = skirmishStatusLine(*recipe, settings.extraction, fresh.objectiveText);
     const std::string seedLine = skirmishSeedLine(*recipe, settings.seed);

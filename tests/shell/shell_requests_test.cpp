@@ -12,7 +12,7 @@
 #include "contentgen/frontend_export.h"
 #include "shell/frontend/menu_script.h"
 #include "shell/requests.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion {
@@ -405,8 +405,8 @@ TEST_F(ShellRequests, SkirmishSetupStartsFromFreshSettings) {
 TEST_F(ShellRequests, SkirmishGenerationFailureStaysOnTheSetup) {
     world.objectiveText = "BACKDROP";
     chooseCampaign(0, 2);
-    // Settings the generator refuses, then a generated recipe that the
-    // mission setup of this build cannot build.
+    // Settings the generator refuses, then a generated recipe that cannot be
+    // built from content without the decoded missions.
     session.loadSelectedMission = nullptr;
     menu().skirmishSettings.mapBlocks = 9;
     script.open(F::kSkirmishSetup, 9);
@@ -419,7 +419,7 @@ TEST_F(ShellRequests, SkirmishGenerationFailureStaysOnTheSetup) {
     menu().skirmishSettings.mapBlocks = 4;
     script.select();
     EXPECT_EQ(menu().screen, F::kSkirmishSetup);
-    EXPECT_EQ(err.str(), "Skirmish generation: Procedural mission building is not available in this build\n");
+    EXPECT_EQ(err.str(), "Skirmish generation: Mission prototype requires both decoded games and the SB2 shared atlas\n");
     EXPECT_FALSE(session.skirmishRecipe.has_value());
     EXPECT_EQ(world.objectiveText, "BACKDROP");
 

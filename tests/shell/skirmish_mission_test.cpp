@@ -8,6 +8,7 @@
 
 #include "shell/frontend/frontend.h"
 #include "shell/skirmish_mission.h"
+#include "support/demo_content.h"
 #include "support/refusal.h"
 #include "world/world.h"
 
@@ -74,6 +75,27 @@ TEST(SkirmishMission, GeneratesOnlyWhenNoRecipeIsHeld) {
     recipe = json{{"seed", "held"}};
     refusal([&] { loadSkirmishMission(fresh, frontend, sources, recipe); });
     EXPECT_EQ((*recipe)["seed"], "held");
+}
+
+// A built skirmish describes itself on the status line and names its seed on
+// standard output.
+TEST(SkirmishMission, ABuiltSkirmishNamesItsSeed) {
+    Frontend frontend;
+    frontend.skirmish = true;
+    frontend.skirmishSettings.seed = 7;
+    frontend.skirmishSettings.objective = 1;
+    std::ostringstream out;
+    MissionSources sources;
+    sources.retail = testing_support::demoContent();
+    sources.out = &out;
+    std::optional<json> recipe;
+    World fresh;
+    loadSkirmishMission(fresh, frontend, sources, recipe);
+    EXPECT_TRUE(fresh.procedural);
+    EXPECT_FALSE(fresh.objectiveText.empty());
+    EXPECT_EQ(frontend.statusLine,
+              "hills / lake / DESTROY THE MARKED STRUCTURES. RETURN TO EX FOR EXTRACTION. / " + fresh.objectiveText);
+    EXPECT_EQ(out.str(), "Skirmish seed=7 objective=strike terrain=hills\n");
 }
 
 }  // namespace
