@@ -135,6 +135,15 @@ TEST_F(CoopLobby, HostAndJoinerGoFromTheMenusIntoOneMission) {
     EXPECT_EQ(joiner->world.pilot.slot, 1);
     EXPECT_EQ(host->world.pilot.slot, 0);
 
+    // A restart is a new round: the World is built again, with the rig.
+    const u64 round = joiner->session.coop.client->round;
+    joiner->session.rig.upperLength = 2.5f;
+    host->request(F::kRestart);
+    ASSERT_TRUE(until([&] { return joiner->world.pilot.rig.upperLength == 2.5f; }));
+    EXPECT_GT(joiner->session.coop.client->round, round);
+    EXPECT_EQ(joiner->world.others.size(), 2u);
+    EXPECT_EQ(joiner->frontend.screen, F::kPlaying);
+
     // The host leaves from the in-mission menu; the joiner takes over.
     host->request(F::kLeaveLobby);
     EXPECT_EQ(host->frontend.screen, F::kTitle);
