@@ -74,7 +74,7 @@ PrivateDisplay::~PrivateDisplay() {
 }
 
 void KeyboardGame::start(const std::vector<std::string>& args, const std::vector<std::string>& environment,
-                         const std::filesystem::path& scratch) {
+                         const std::filesystem::path& scratch, std::chrono::seconds limit) {
     ASSERT_FALSE(display.name().empty()) << "Xvfb did not start (scripts/install-deps.sh)";
     // The server may name its display a moment before it takes clients.
     for (int wait = 0; wait < 100 && std::system(xdotool("getmouselocation >/dev/null 2>&1").c_str()) != 0; ++wait) {
@@ -85,6 +85,7 @@ void KeyboardGame::start(const std::vector<std::string>& args, const std::vector
     std::vector<std::string> env = environment;
     env.push_back("DISPLAY=" + display.name());
     running = startProgram(STORMBASTION_EXECUTABLE, all, env, scratch);
+    running.deadline = std::chrono::steady_clock::now() + limit;
     for (int wait = 0; wait < 300 && window.empty() && !programEnded(running); ++wait) {
         const std::string search = "search --pid " + std::to_string(running.pid) + " 2>/dev/null";
         const std::string found = commandOutput(xdotool(search));

@@ -39,9 +39,9 @@ public:
 
     // Starts the game with `args` (after "--retail" of the demo content) and
     // `environment`, and waits for its first frame. Fails the test when the
-    // window does not come.
+    // window does not come. The program is killed once `limit` has passed.
     void start(const std::vector<std::string>& args, const std::vector<std::string>& environment,
-               const std::filesystem::path& scratch);
+               const std::filesystem::path& scratch, std::chrono::seconds limit = kProgramTimeLimit);
 
     std::string xdotool(const std::string& arguments) const;
 
