@@ -18,7 +18,7 @@
 #include "coop/transport.h"
 #include "keyboard_game.h"
 #include "support/demo_content.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion {

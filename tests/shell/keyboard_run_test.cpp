@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "keyboard_game.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion {
