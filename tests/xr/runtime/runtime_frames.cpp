@@ -1,6 +1,9 @@
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include <GL/gl.h>
 
@@ -151,6 +154,14 @@ XRAPI_ATTR XrResult XRAPI_CALL releaseImage(XrSwapchain handle, const XrSwapchai
 XRAPI_ATTR XrResult XRAPI_CALL waitFrame(XrSession, const XrFrameWaitInfo*, XrFrameState* frame) {
     State& s = state();
     if (!s.sessionRunning) return XR_ERROR_SESSION_NOT_RUNNING;
+    // A display's refresh paces its frames: "period_ms" keeps them that far
+    // apart, as a headset does.
+    const auto period = std::chrono::milliseconds(s.script.value("period_ms", 0));
+    if (period.count() > 0) {
+        const auto now = std::chrono::steady_clock::now();
+        s.nextWake = s.waitedFrames == 0 ? now : std::max(s.nextWake + period, now);
+        std::this_thread::sleep_until(s.nextWake);
+    }
     ++s.waitedFrames;
     frame->predictedDisplayTime = kFirstDisplayTime + s.waitedFrames * kPeriod;
     frame->predictedDisplayPeriod = kPeriod;

@@ -54,8 +54,13 @@ void log(json entry) {
 json currentFrame() {
     const json frames = state().script.value("frames", json::array());
     if (!frames.is_array() || frames.empty()) return json::object();
-    const std::size_t index = state().waitedFrames == 0 ? 0 : static_cast<std::size_t>(state().waitedFrames - 1);
-    return frames[std::min(index, frames.size() - 1)];
+    // An entry stands for "repeat" frames in a row (one when not given).
+    long remaining = state().waitedFrames == 0 ? 0 : state().waitedFrames - 1;
+    for (const json& frame : frames) {
+        remaining -= frame.value("repeat", 1L);
+        if (remaining < 0) return frame;
+    }
+    return frames.back();
 }
 
 std::uint64_t newHandle() { return ++state().nextHandle; }
