@@ -199,7 +199,7 @@ XRAPI_ATTR XrResult XRAPI_CALL endFrame(XrSession, const XrFrameEndInfo* info) {
 
 XRAPI_ATTR XrResult XRAPI_CALL locateViews(XrSession, const XrViewLocateInfo* info, XrViewState* viewState,
                                            std::uint32_t capacity, std::uint32_t* count, XrView* views) {
-    const json frame = currentFrame();
+    const json& frame = currentFrame();
     const std::size_t configured = state().script.value("views", json::parse("[[64,48],[64,48]]")).size();
     *count = static_cast<std::uint32_t>(configured);
     if (capacity < configured) return XR_ERROR_SIZE_INSUFFICIENT;

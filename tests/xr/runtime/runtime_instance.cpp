@@ -51,16 +51,18 @@ void log(json entry) {
     }
 }
 
-json currentFrame() {
-    const json frames = state().script.value("frames", json::array());
-    if (!frames.is_array() || frames.empty()) return json::object();
+const json& currentFrame() {
+    static const json none = json::object();
+    const json& script = state().script;
+    const auto frames = script.find("frames");
+    if (frames == script.end() || !frames->is_array() || frames->empty()) return none;
     // An entry stands for "repeat" frames in a row (one when not given).
     long remaining = state().waitedFrames == 0 ? 0 : state().waitedFrames - 1;
-    for (const json& frame : frames) {
+    for (const json& frame : *frames) {
         remaining -= frame.value("repeat", 1L);
         if (remaining < 0) return frame;
     }
-    return frames.back();
+    return frames->back();
 }
 
 std::uint64_t newHandle() { return ++state().nextHandle; }

@@ -58,7 +58,7 @@ State& state();
 void resetState();
 void log(nlohmann::json entry);
 // The script's entry for the frame being waited on (the last one repeats).
-nlohmann::json currentFrame();
+const nlohmann::json& currentFrame();
 
 std::uint64_t newHandle();
 std::string pathName(XrPath path);
