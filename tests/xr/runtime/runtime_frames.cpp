@@ -121,7 +121,7 @@ XRAPI_ATTR XrResult XRAPI_CALL waitImage(XrSwapchain handle, const XrSwapchainIm
 // Writes the released image as a binary PPM, top row first.
 void dump(const Swapchain& chain, GLuint texture) {
     const char* folder = std::getenv("BASTION_XR_DUMP");
-    if (folder == nullptr) return;
+    if (folder == nullptr || *folder == '\0') return;
     GLint bound = 0;
     GLint alignment = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);

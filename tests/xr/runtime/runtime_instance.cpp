@@ -1,6 +1,7 @@
 // A small OpenXR runtime for tests, loaded by the system's OpenXR loader
 // through a manifest named by XR_RUNTIME_JSON. BASTION_XR_SCRIPT names its
-// JSON script, BASTION_XR_LOG the file it appends one JSON line per call to.
+// JSON script, BASTION_XR_LOG the file it appends one JSON line per call to
+// (none when empty).
 
 #include <algorithm>
 #include <cstdio>
@@ -43,7 +44,7 @@ void resetState() {
 
 void log(json entry) {
     const char* path = std::getenv("BASTION_XR_LOG");
-    if (path == nullptr) return;
+    if (path == nullptr || *path == '\0') return;
     if (std::FILE* file = std::fopen(path, "a")) {
         const std::string line = entry.dump() + "\n";
         std::fwrite(line.data(), 1, line.size(), file);
