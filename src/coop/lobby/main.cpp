@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "coop/server.h"
+#include "coop/step_times.h"
 #include "coop/transport.h"
 #include "platform/executable_folder.h"
 #include "shell/shared/retail_choice.h"
@@ -34,7 +35,8 @@ constexpr const char* kUsage =
     "  --retail PATH     asset root with the mission files (default the game's retail folder)\n"
     "  --help            this text\n"
     "Prints one line naming its ports, then the server's report as one JSON line\n"
-    "every 10 seconds and at exit. SIGINT or SIGTERM stops it.\n";
+    "every 10 seconds and at exit, with the step times since start (\"step\").\n"
+    "SIGINT or SIGTERM stops it.\n";
 
 std::atomic<bool> stopping{false};
 
@@ -82,7 +84,11 @@ Options parse(int argc, char** argv) {
     return options;
 }
 
-void report(const bastion::coop::Server& server) { std::cout << server.report().dump() << std::endl; }
+void report(const bastion::coop::Server& server, const bastion::coop::StepTimes& times) {
+    nlohmann::json document = server.report();
+    document["step"] = times.report();
+    std::cout << document.dump() << std::endl;
+}
 
 int run(const Options& options) {
     std::error_code error;
@@ -102,6 +108,7 @@ int run(const Options& options) {
     Clock::time_point last = Clock::now();
     Clock::time_point nextStep = last + kStepPeriod;
     Clock::time_point nextReport = last + kReportPeriod;
+    bastion::coop::StepTimes times;
     while (!stopping.load()) {
         std::this_thread::sleep_until(nextStep);
         const Clock::time_point now = Clock::now();
@@ -110,12 +117,13 @@ int run(const Options& options) {
         // A late step is not made up for; the pace resumes from now.
         nextStep = std::max(nextStep + kStepPeriod, now);
         server.step(dt);
+        times.add(std::chrono::duration<double>(Clock::now() - now).count());
         if (now >= nextReport) {
-            report(server);
+            report(server, times);
             nextReport = now + kReportPeriod;
         }
     }
-    report(server);
+    report(server, times);
     return 0;
 }
 
