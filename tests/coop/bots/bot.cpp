@@ -8,7 +8,8 @@ namespace {
 
 using nlohmann::json;
 
-constexpr auto kCommandPause = std::chrono::milliseconds(500);
+constexpr auto kCommandPause = std::chrono::milliseconds(200);
+constexpr auto kCommandWait = std::chrono::seconds(3);
 constexpr auto kVoiceFrame = std::chrono::milliseconds(20);
 constexpr auto kProbeTimeout = std::chrono::seconds(3);
 constexpr auto kWaitForFullRoom = std::chrono::seconds(20);
@@ -135,6 +136,10 @@ void Bot::track(Clock::time_point now, bool measuring) {
 }
 
 void Bot::script(Clock::time_point now) {
+    // One command at a time: a second "select" sent before the first one's
+    // state arrives would void the others' "ready".
+    if (awaiting_ && client_->revision == commandRevision_ && now - commandAt_ < kCommandWait) return;
+    awaiting_ = false;
     if (now < nextCommand_) return;
     const int current = phase();
     if (host_ && current == 0 && !client_->code.empty()) {
@@ -156,6 +161,9 @@ void Bot::script(Clock::time_point now) {
         return;
     }
     nextCommand_ = now + kCommandPause;
+    awaiting_ = true;
+    commandRevision_ = client_->revision;
+    commandAt_ = now;
 }
 
 void Bot::speak(Clock::time_point now) {

@@ -80,6 +80,9 @@ private:
     bool probing_ = false;
     double probeShots_ = 0.0;
     bool difficultySent_ = false;
+    bool awaiting_ = false;  // a command is out and the room has not changed since
+    std::uint64_t commandRevision_ = 0;
+    Clock::time_point commandAt_{};
     Clock::time_point nextVoice_{};
     std::uint64_t lastTick_ = 0;
     bool tickInWindow_ = false;

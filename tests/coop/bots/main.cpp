@@ -24,7 +24,9 @@ constexpr const char* kUsage =
     "  --workers N       threads that drive the bots (default 4)\n"
     "  --server PATH     the lobby program (default the one built beside this tool)\n"
     "  --retail PATH     its asset root (default: generated demo content)\n"
-    "  --seed N          seed of the bots' input, the proxy and the flood (default 1)\n";
+    "  --seed N          seed of the bots' input, the proxy and the flood (default 1)\n"
+    "  --priority N      nice value of the server (root may go below 0 to measure\n"
+    "                    the server on a machine busy with other work)\n";
 
 std::size_t count(const std::string& option, const std::string& text) {
     std::size_t used = 0;
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
             else if (option == "--server") server = value;
             else if (option == "--retail") retail = value;
             else if (option == "--seed") options.seed = static_cast<unsigned>(count(option, value));
+            else if (option == "--priority") options.priority = std::stoi(value);
             else throw std::invalid_argument("Unknown option " + option);
         }
         std::optional<Scenario> scenario = scenarioNamed(name);

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include <sys/resource.h>
+
 #include "coop/bots/bot.h"
 #include "coop/bots/garbage_flood.h"
 #include "coop/bots/jitter_proxy.h"
@@ -155,6 +157,8 @@ json run(const Scenario& scenario, const RunOptions& options) {
     const auto lobbyPort = static_cast<std::uint16_t>(std::stoi(match[1]));
     const auto voicePort = static_cast<std::uint16_t>(std::stoi(match[2]));
     ReportReader reports(server);
+    if (options.priority && ::setpriority(PRIO_PROCESS, static_cast<id_t>(server.pid()), *options.priority) != 0)
+        throw std::runtime_error("Cannot give the server priority " + std::to_string(*options.priority));
 
     std::unique_ptr<JitterProxy> proxy;
     Target target{"127.0.0.1:" + std::to_string(lobbyPort), 0};
@@ -291,6 +295,7 @@ json run(const Scenario& scenario, const RunOptions& options) {
         {"window_s", window},
         {"server",
          {{"step", step},
+          {"step_cpu", final.value("step_cpu", json::object())},
           {"steps_per_s", step.value("steps", 0.0) / serverSeconds},
           {"cpu_percent", cpuPercent(before, after)},
           {"rss_mb", after.residentMb},
@@ -346,6 +351,9 @@ json run(const Scenario& scenario, const RunOptions& options) {
     } else {
         check("no disconnect", lost == 0, lost);
     }
+    const std::size_t silent = std::count(rates.begin(), rates.end(), 0.0);
+    if (!scenario.expectLost) check("every client saw snapshots", silent == 0 && bots > 0, silent);
+    check("voice reached the listeners", total.voiceReceived > 0, total.voiceReceived);
     if (scenario.snapshotShare > 0.0)
         check("snapshot rate", percentile(rates, 0.0) >= scenario.snapshotShare * kNominalSnapshots,
               {{"min_per_s", percentile(rates, 0.0)}, {"needed", scenario.snapshotShare * kNominalSnapshots}});

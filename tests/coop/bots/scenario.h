@@ -34,6 +34,7 @@ struct RunOptions {
     std::string retail;  // its asset root
     std::size_t workers = 4;
     unsigned seed = 1;
+    std::optional<int> priority;  // the server's nice value
 };
 
 // Runs the scenario against a fresh server and returns the summary, with
