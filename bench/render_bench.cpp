@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -8,42 +6,22 @@
 #include <GL/glew.h>
 #include <benchmark/benchmark.h>
 
-#include "contentgen/content_tree.h"
+#include "demo_tree.h"
 #include "render/cockpit_frame.h"
-#include "render/gl_window.h"
-#include "render/offscreen_target.h"
 #include "render/renderer.h"
+#include "support/gl/gl_window.h"
+#include "support/gl/offscreen_target.h"
 #include "world/world.h"
 
 namespace {
 
-// The demo content tree in a private temp folder, removed afterwards.
-class DemoTree {
-public:
-    DemoTree()
-        : path_(std::filesystem::temp_directory_path() / ("render-bench-" + std::to_string(::getpid()))) {
-        bastion::contentgen::writeContentTree(path_);
-    }
-    ~DemoTree() {
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-    }
-    DemoTree(const DemoTree&) = delete;
-    DemoTree& operator=(const DemoTree&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
 // A renderer on the demo tree and a 1280 x 800 caller framebuffer; false
 // after reporting why when no GL context can be had.
-bool prepare(benchmark::State& state, const DemoTree& tree, std::unique_ptr<bastion::Renderer>& renderer,
+bool prepare(benchmark::State& state, std::unique_ptr<bastion::Renderer>& renderer,
              std::unique_ptr<bastion::testing_support::OffscreenTarget>& target) {
     try {
         bastion::testing_support::requireGlContext();
-        renderer = std::make_unique<bastion::Renderer>(tree.path() / "cockpit");
+        renderer = std::make_unique<bastion::Renderer>(bastion::bench::demoTreeRoot() / "cockpit");
         target = std::make_unique<bastion::testing_support::OffscreenTarget>(1280, 800);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
@@ -59,8 +37,7 @@ bool prepare(benchmark::State& state, const DemoTree& tree, std::unique_ptr<bast
 void BM_RendererDraw(benchmark::State& state) {
     std::unique_ptr<bastion::Renderer> renderer;
     std::unique_ptr<bastion::testing_support::OffscreenTarget> target;
-    const DemoTree tree;
-    if (!prepare(state, tree, renderer, target)) return;
+    if (!prepare(state, renderer, target)) return;
     const bastion::World world;
     // The first view allocates the multisample target; time the steady state.
     renderer->draw(world, vant::identity, vant::identity, vant::identity, false, nullptr);
@@ -78,8 +55,7 @@ BENCHMARK(BM_RendererDraw)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_PlayingView(benchmark::State& state) {
     std::unique_ptr<bastion::Renderer> renderer;
     std::unique_ptr<bastion::testing_support::OffscreenTarget> target;
-    const DemoTree tree;
-    if (!prepare(state, tree, renderer, target)) return;
+    if (!prepare(state, renderer, target)) return;
     const bastion::World world;
     const vant::Matrix camera = bastion::cockpitFrame(world.pilot);
     vant::Matrix projection{};
