@@ -12,9 +12,10 @@
 
 namespace bastion::coop::testing {
 
-// Calls `step` until `done` holds, for at most five seconds; false on time-out.
+// Calls `step` until `done` holds, for at most `limit` (long enough for a
+// sanitized server on a loaded machine); false on time-out.
 inline bool pumpUntil(const std::function<void()>& step, const std::function<bool()>& done,
-                      std::chrono::milliseconds limit = std::chrono::seconds(5)) {
+                      std::chrono::milliseconds limit = std::chrono::seconds(20)) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
