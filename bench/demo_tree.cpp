@@ -1,46 +1,14 @@
 #include "demo_tree.h"
 
-#include <unistd.h>
-
-#include "contentgen/content_tree.h"
+#include "support/busiest_mission.h"
+#include "support/content/demo_tree.h"
 
 namespace bastion::bench {
-namespace {
 
-struct DemoTree {
-    std::filesystem::path root;
-
-    DemoTree()
-        : root(std::filesystem::temp_directory_path() / ("bastion-bench-content-" + std::to_string(::getpid()))) {
-        contentgen::writeContentTree(root);
-    }
-    ~DemoTree() {
-        std::error_code ignored;
-        std::filesystem::remove_all(root, ignored);
-    }
-};
-
-}  // namespace
-
-const std::filesystem::path& demoTreeRoot() {
-    static const DemoTree tree;
-    return tree.root;
-}
+const std::filesystem::path& demoTreeRoot() { return testing_support::processDemoTree("bastion-bench-content-"); }
 
 DemoMission topDemoMission(const std::function<std::size_t(const World&)>& score) {
-    DemoMission best;
-    std::size_t most = 0;
-    for (int c = 0; c < 2; ++c) {
-        for (int m = 0; m < (c == 0 ? 16 : 20); ++m) {
-            World world;
-            world.loadMission(demoTreeRoot(), m, c, true);
-            if (score(world) > most) {
-                most = score(world);
-                best = {c, m};
-            }
-        }
-    }
-    return best;
+    return testing_support::busiestDemoMission(demoTreeRoot(), score);
 }
 
 std::string describe(DemoMission mission) {

@@ -5,14 +5,12 @@
 #include <functional>
 #include <string>
 
+#include "support/busiest_mission.h"
 #include "world/world.h"
 
 namespace bastion::bench {
 
-struct DemoMission {
-    int campaign = 0;
-    int mission = 0;
-};
+using DemoMission = testing_support::DemoMission;
 
 // The demo content tree, written once per run into a private temp folder
 // that is removed when the program ends.

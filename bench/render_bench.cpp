@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -9,42 +7,22 @@
 #include <GL/glew.h>
 #include <benchmark/benchmark.h>
 
-#include "contentgen/content_tree.h"
+#include "demo_tree.h"
 #include "render/cockpit_frame.h"
-#include "render/gl_window.h"
-#include "render/offscreen_target.h"
 #include "render/renderer.h"
+#include "support/gl/gl_window.h"
+#include "support/gl/offscreen_target.h"
 #include "world/world.h"
 
 namespace {
 
-// The demo content tree in a private temp folder, removed afterwards.
-class DemoTree {
-public:
-    DemoTree()
-        : path_(std::filesystem::temp_directory_path() / ("render-bench-" + std::to_string(::getpid()))) {
-        bastion::contentgen::writeContentTree(path_);
-    }
-    ~DemoTree() {
-        std::error_code error;
-        std::filesystem::remove_all(path_, error);
-    }
-    DemoTree(const DemoTree&) = delete;
-    DemoTree& operator=(const DemoTree&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
 // A renderer on the demo tree and a 1280 x 800 caller framebuffer; false
 // after reporting why when no GL context can be had.
-bool prepare(benchmark::State& state, const DemoTree& tree, std::unique_ptr<bastion::Renderer>& renderer,
+bool prepare(benchmark::State& state, std::unique_ptr<bastion::Renderer>& renderer,
              std::unique_ptr<bastion::testing_support::OffscreenTarget>& target) {
     try {
         bastion::testing_support::requireGlContext();
-        renderer = std::make_unique<bastion::Renderer>(tree.path() / "cockpit");
+        renderer = std::make_unique<bastion::Renderer>(bastion::bench::demoTreeRoot() / "cockpit");
         target = std::make_unique<bastion::testing_support::OffscreenTarget>(1280, 800);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
@@ -60,8 +38,7 @@ bool prepare(benchmark::State& state, const DemoTree& tree, std::unique_ptr<bast
 void BM_RendererDraw(benchmark::State& state) {
     std::unique_ptr<bastion::Renderer> renderer;
     std::unique_ptr<bastion::testing_support::OffscreenTarget> target;
-    const DemoTree tree;
-    if (!prepare(state, tree, renderer, target)) return;
+    if (!prepare(state, renderer, target)) return;
     const bastion::World world;
     // The first view allocates the multisample target; time the steady state.
     renderer->draw(world, vant::identity, vant::identity, vant::identity, false, nullptr);
@@ -91,28 +68,12 @@ enum Scene : int64_t {
     kBusiestInBattle, // the same with shots, shells, explosions, smoke, sparks and debris
 };
 
-// The demo mission whose standing targets and ground hold the most vertices,
-// found once: its campaign and index.
-std::pair<int, int> busiestMission(const std::filesystem::path& retail) {
-    static const std::pair<int, int> busiest = [&retail] {
-        std::pair<int, int> best{0, 0};
-        std::size_t bestVertices = 0;
-        for (int campaign = 0; campaign < 2; ++campaign) {
-            for (int mission = 0; mission < (campaign == 0 ? 16 : 20); ++mission) {
-                bastion::World world;
-                world.loadMission(retail, mission, campaign, true);
-                std::size_t vertices = world.terrain.size();
-                for (const bastion::Target& target : world.targets)
-                    if (target.active && !target.hidden && target.mesh) vertices += target.mesh->size();
-                if (vertices > bestVertices) {
-                    bestVertices = vertices;
-                    best = {campaign, mission};
-                }
-            }
-        }
-        return best;
-    }();
-    return busiest;
+// Mesh vertices in play: the ground and the standing targets.
+std::size_t verticesInPlay(const bastion::World& world) {
+    std::size_t vertices = world.terrain.size();
+    for (const bastion::Target& target : world.targets)
+        if (target.active && !target.hidden && target.mesh) vertices += target.mesh->size();
+    return vertices;
 }
 
 // Forty effects of every drawn kind and twenty projectiles before the pilot.
@@ -140,7 +101,7 @@ void addBattle(bastion::World& world) {
     }
 }
 
-bastion::World sceneWorld(Scene scene, const std::filesystem::path& retail) {
+bastion::World sceneWorld(Scene scene) {
     if (scene == kDemoRange) return bastion::World();
     if (scene == kEmpty) {
         bastion::World world;
@@ -148,8 +109,8 @@ bastion::World sceneWorld(Scene scene, const std::filesystem::path& retail) {
         return world;
     }
     bastion::World world;
-    const auto [campaign, mission] = busiestMission(retail);
-    world.loadMission(retail, mission, campaign, true);
+    static const bastion::bench::DemoMission busiest = bastion::bench::topDemoMission(verticesInPlay);
+    world.loadMission(bastion::bench::demoTreeRoot(), busiest.mission, busiest.campaign, true);
     if (scene == kBusiestInBattle) addBattle(world);
     return world;
 }
@@ -167,10 +128,9 @@ const char* sceneName(Scene scene) {
 void BM_PlayingView(benchmark::State& state) {
     std::unique_ptr<bastion::Renderer> renderer;
     std::unique_ptr<bastion::testing_support::OffscreenTarget> target;
-    const DemoTree tree;
-    if (!prepare(state, tree, renderer, target)) return;
+    if (!prepare(state, renderer, target)) return;
     const Scene scene = static_cast<Scene>(state.range(0));
-    const bastion::World world = sceneWorld(scene, tree.path());
+    const bastion::World world = sceneWorld(scene);
     const vant::Matrix camera = bastion::cockpitFrame(world.pilot);
     const vant::Matrix projection = desktopProjection();
     renderer->draw(world, projection, camera, camera, false, nullptr);
@@ -193,10 +153,9 @@ BENCHMARK(BM_PlayingView)
 void BM_WorldLayerSubmit(benchmark::State& state) {
     std::unique_ptr<bastion::Renderer> renderer;
     std::unique_ptr<bastion::testing_support::OffscreenTarget> target;
-    const DemoTree tree;
-    if (!prepare(state, tree, renderer, target)) return;
+    if (!prepare(state, renderer, target)) return;
     const Scene scene = static_cast<Scene>(state.range(0));
-    const bastion::World world = sceneWorld(scene, tree.path());
+    const bastion::World world = sceneWorld(scene);
     const vant::Matrix camera = bastion::cockpitFrame(world.pilot);
     const vant::Matrix projection = desktopProjection();
     renderer->draw(world, projection, camera, camera, false, nullptr);

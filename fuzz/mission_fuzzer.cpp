@@ -12,7 +12,7 @@
 #include "demo_tree.h"
 #include "fuzz_verdict.h"
 #include "json_mutator.h"
-#include "world/mission_file.h"
+#include "world/internal/mission_file.h"
 #include "world/world.h"
 
 namespace {

@@ -12,8 +12,8 @@
 #include "fuzz_verdict.h"
 #include "json_mutator.h"
 #include "world/decoded_json.h"
-#include "world/mission_loading.h"
-#include "world/model_mesh.h"
+#include "world/internal/mission_loading.h"
+#include "world/internal/model_mesh.h"
 #include "world/world.h"
 
 namespace {

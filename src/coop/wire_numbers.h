@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "world/saturating_float.h"
+#include "world/json_numbers.h"
 
 namespace bastion::coop {
 

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "world/saturating_float.h"
+#include "world/json_numbers.h"
 
 // Value tests shared by the layout and terrain checks of a procedural recipe.
 // Every accessor here tolerates any JSON value: a missing key, a wrong type or

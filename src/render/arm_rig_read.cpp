@@ -3,7 +3,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "render/json_numbers.h"
+#include "world/json_numbers.h"
 
 namespace bastion {
 namespace {

@@ -4,7 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "render/cockpit_files.h"
-#include "render/json_numbers.h"
+#include "world/json_numbers.h"
 #include "world/decoded_json.h"
 
 namespace bastion {

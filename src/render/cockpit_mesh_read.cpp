@@ -8,7 +8,7 @@
 
 #include "render/cockpit_files.h"
 #include "platform/regular_file.h"
-#include "render/json_numbers.h"
+#include "world/json_numbers.h"
 #include "world/decoded_json.h"
 
 namespace bastion {

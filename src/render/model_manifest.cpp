@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "render/json_numbers.h"
+#include "world/json_numbers.h"
 
 namespace bastion {
 

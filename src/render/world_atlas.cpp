@@ -9,7 +9,6 @@
 
 #include "platform/regular_file.h"
 #include "world/decoded_json.h"
-#include "world/mission_file.h"
 
 namespace bastion {
 namespace {
@@ -26,6 +25,11 @@ std::uintmax_t imageBytes(AtlasSize size) {
     return static_cast<std::uintmax_t>(size.width) * static_cast<std::uintmax_t>(size.height) * 4u;
 }
 
+// SB2's copy of the SB1 gameplay folder.
+std::filesystem::path sharedGameplayFolder(const std::filesystem::path& retail) {
+    return retail / "sb2/shared/gameplay";
+}
+
 bool sharedCopyExists(const std::filesystem::path& retail) {
     return entryExists(sharedGameplayFolder(retail) / "missions.json");
 }
@@ -36,7 +40,7 @@ int atlasKey(int campaign, bool prototype) { return prototype ? 2 : campaign; }
 
 std::filesystem::path gameplayAtlasFolder(const std::filesystem::path& retail, int campaign, bool prototype) {
     if ((campaign == 0 || prototype) && sharedCopyExists(retail)) return sharedGameplayFolder(retail);
-    return campaignFolder(retail, campaign == 0 ? 0 : 1) / "gameplay";
+    return campaign == 0 ? retail / "gameplay" : retail / "sb2/gameplay";
 }
 
 std::filesystem::path pickupAtlasFolder(const std::filesystem::path& retail) {

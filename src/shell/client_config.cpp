@@ -8,7 +8,7 @@
 
 #include "platform/environment.h"
 #include "platform/regular_file.h"
-#include "render/json_numbers.h"
+#include "world/json_numbers.h"
 
 namespace bastion {
 namespace {

@@ -1,14 +1,16 @@
 #include "shell/mission_setup.h"
 
 #include <stdexcept>
+#include <string>
 
 #include "shell/frontend/frontend.h"
 #include "world/world.h"
 
 namespace bastion {
 
-// Generated missions come with the procedural builders; until then each of
-// their starts fails with its own message instead of loading something else.
+// Skirmish and procedural layouts come with their builders; until then each
+// of their starts fails with its own message instead of loading something
+// else.
 void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources& sources,
                          std::optional<nlohmann::json>& skirmishRecipe) {
     static_cast<void>(skirmishRecipe);
@@ -16,8 +18,13 @@ void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources&
     if (!sources.proceduralLayout.empty()) {
         throw std::runtime_error("Procedural layouts are not available in this build");
     }
-    if (sources.prototype) throw std::runtime_error("Mission prototypes are not available in this build");
-    if (!sources.fixture) fresh.loadMission(sources.retail, frontend.missionCursor, frontend.campaignRow, true);
+    if (sources.prototype) {
+        fresh.loadMissionPrototype(sources.retail, sources.prototypeSeed);
+    } else if (!sources.fixture) {
+        fresh.loadMission(sources.retail, frontend.missionCursor, frontend.campaignRow, true);
+    }
+    if (sources.prototype)
+        frontend.statusLine = "SEED " + std::to_string(sources.prototypeSeed) + " / " + fresh.objectiveText;
 }
 
 }  // namespace bastion

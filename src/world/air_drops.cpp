@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "world/mission_loading.h"
+#include "world/internal/mission_loading.h"
 #include "world/world.h"
 
 namespace bastion {

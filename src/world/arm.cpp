@@ -1,4 +1,4 @@
-#include "world/arm.h"
+#include "world/internal/arm.h"
 
 #include <algorithm>
 #include <cmath>

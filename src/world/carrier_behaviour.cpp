@@ -1,4 +1,4 @@
-#include "world/enemy_ai.h"
+#include "world/internal/enemy_ai.h"
 
 namespace bastion {
 namespace {

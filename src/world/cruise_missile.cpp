@@ -1,10 +1,11 @@
 #include <algorithm>
 #include <cmath>
 
-#include "world/box.h"
+#include "world/internal/box.h"
+#include "world/internal/mission_rules.h"
 #include "world/pilot_step.h"
 #include "world/segment_hit.h"
-#include "world/session.h"
+#include "world/internal/session.h"
 
 namespace bastion {
 namespace {

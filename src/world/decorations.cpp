@@ -5,8 +5,8 @@
 
 #include "world/decoded_json.h"
 #include "world/decoded_value.h"
-#include "world/mesh_shading.h"
-#include "world/mission_file.h"
+#include "world/internal/mesh_shading.h"
+#include "world/internal/mission_file.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,8 +1,8 @@
-#include "world/effect_step.h"
+#include "world/internal/effect_step.h"
 
 #include <algorithm>
 
-#include "world/blast.h"
+#include "world/internal/blast.h"
 
 namespace bastion {
 

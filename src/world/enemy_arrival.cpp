@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "world/mission_rules.h"
+#include "world/internal/mission_rules.h"
 
 namespace bastion {
 namespace {

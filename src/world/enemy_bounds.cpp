@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "world/mesh_bounds.h"
+#include "world/internal/mesh_bounds.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -2,7 +2,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "world/enemy_ai.h"
+#include "world/internal/enemy_ai.h"
 
 namespace bastion {
 namespace {

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "world/enemy_ai.h"
-#include "world/mission_rules.h"
+#include "world/internal/enemy_ai.h"
+#include "world/internal/mission_rules.h"
 #include "world/segment_hit.h"
 
 namespace bastion {

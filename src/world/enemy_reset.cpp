@@ -1,5 +1,5 @@
-#include "world/enemy_ai.h"
-#include "world/mission_rules.h"
+#include "world/internal/enemy_ai.h"
+#include "world/internal/mission_rules.h"
 
 namespace bastion {
 

@@ -1,8 +1,9 @@
 #include <algorithm>
 
-#include "world/blast.h"
-#include "world/box.h"
-#include "world/session.h"
+#include "world/internal/blast.h"
+#include "world/internal/box.h"
+#include "world/internal/mission_rules.h"
+#include "world/internal/session.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,5 +1,5 @@
-#include "world/mesh_bounds.h"
-#include "world/mission_loading.h"
+#include "world/internal/mesh_bounds.h"
+#include "world/internal/mission_loading.h"
 
 namespace bastion {
 

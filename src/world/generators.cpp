@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "world/enemy_ai.h"
-#include "world/mission_rules.h"
+#include "world/internal/enemy_ai.h"
+#include "world/internal/mission_rules.h"
 
 namespace bastion {
 namespace {

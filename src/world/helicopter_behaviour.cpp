@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "world/enemy_ai.h"
+#include "world/internal/enemy_ai.h"
 
 namespace bastion {
 namespace {

@@ -1,4 +1,4 @@
-#include "world/line_of_fire.h"
+#include "world/internal/line_of_fire.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 
 #include "world/decoded_json.h"
 #include "world/decoded_value.h"
-#include "world/mission_loading.h"
+#include "world/internal/mission_loading.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,4 +1,4 @@
-#include "world/mesh_bounds.h"
+#include "world/internal/mesh_bounds.h"
 
 #include <algorithm>
 

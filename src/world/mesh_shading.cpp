@@ -1,4 +1,4 @@
-#include "world/mesh_shading.h"
+#include "world/internal/mesh_shading.h"
 
 #include <algorithm>
 #include <cmath>

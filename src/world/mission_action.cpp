@@ -1,4 +1,4 @@
-#include "world/mission_rules.h"
+#include "world/internal/mission_rules.h"
 
 namespace bastion {
 namespace {

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "procedural/mission_update.h"
-#include "world/mission_rules.h"
+#include "world/internal/mission_rules.h"
 
 namespace bastion {
 namespace {

@@ -1,4 +1,4 @@
-#include "world/mission_file.h"
+#include "world/internal/mission_file.h"
 
 #include <cmath>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "world/mission_parameters.h"
+#include "world/internal/mission_parameters.h"
 
 #include <algorithm>
 #include <stdexcept>

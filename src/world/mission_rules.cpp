@@ -1,8 +1,8 @@
-#include "world/mission_rules.h"
+#include "world/internal/mission_rules.h"
 
 #include <cmath>
 
-#include "world/enemy_ai.h"
+#include "world/internal/enemy_ai.h"
 
 namespace bastion {
 

@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "procedural/mission_update.h"
-#include "world/mission_rules.h"
+#include "world/internal/mission_rules.h"
 
 namespace bastion {
 namespace {

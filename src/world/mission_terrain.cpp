@@ -1,4 +1,4 @@
-#include "world/mission_loading.h"
+#include "world/internal/mission_loading.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,4 +1,4 @@
-#include "world/model_mesh.h"
+#include "world/internal/model_mesh.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,7 +7,7 @@
 
 #include "world/decoded_json.h"
 #include "world/decoded_value.h"
-#include "world/mesh_shading.h"
+#include "world/internal/mesh_shading.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "world/line_of_fire.h"
+#include "world/internal/line_of_fire.h"
 #include "world/pilot_step.h"
 
 namespace bastion {

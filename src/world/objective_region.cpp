@@ -1,4 +1,4 @@
-#include "world/objective_region.h"
+#include "world/internal/objective_region.h"
 
 namespace bastion {
 

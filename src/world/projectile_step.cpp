@@ -2,9 +2,10 @@
 #include <cmath>
 #include <vector>
 
-#include "world/blast.h"
-#include "world/box.h"
-#include "world/effect_step.h"
+#include "world/internal/blast.h"
+#include "world/internal/box.h"
+#include "world/internal/mission_rules.h"
+#include "world/internal/effect_step.h"
 #include "world/projectile_sweep.h"
 #include "world/segment_hit.h"
 #include "world/world.h"

@@ -1,5 +1,5 @@
-#include "world/mission_rules.h"
-#include "world/objective_region.h"
+#include "world/internal/mission_rules.h"
+#include "world/internal/objective_region.h"
 
 namespace bastion {
 namespace {

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "world/mission_rules.h"
+#include "world/internal/mission_rules.h"
 
 namespace bastion {
 namespace {

@@ -2,8 +2,8 @@
 #include <array>
 #include <string>
 
-#include "world/mission_file.h"
-#include "world/objective_region.h"
+#include "world/internal/mission_file.h"
+#include "world/internal/objective_region.h"
 #include "world/world.h"
 
 namespace bastion {

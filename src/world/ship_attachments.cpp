@@ -1,6 +1,6 @@
 #include <stdexcept>
 
-#include "world/mission_loading.h"
+#include "world/internal/mission_loading.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,7 +1,8 @@
 #include <algorithm>
 
-#include "world/box.h"
-#include "world/session.h"
+#include "world/internal/box.h"
+#include "world/internal/mission_rules.h"
+#include "world/internal/session.h"
 #include "world/world.h"
 
 namespace bastion {

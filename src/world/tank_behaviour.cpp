@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "world/enemy_ai.h"
+#include "world/internal/enemy_ai.h"
 
 namespace bastion {
 namespace {

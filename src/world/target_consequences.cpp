@@ -1,6 +1,6 @@
-#include "world/target_consequences.h"
+#include "world/internal/target_consequences.h"
 
-#include "world/mission_rules.h"
+#include "world/internal/mission_rules.h"
 
 namespace bastion {
 namespace {

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "world/target_consequences.h"
+#include "world/internal/target_consequences.h"
 #include "world/world.h"
 
 namespace bastion {

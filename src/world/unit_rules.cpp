@@ -1,4 +1,4 @@
-#include "world/unit_rules.h"
+#include "world/internal/unit_rules.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 #include <memory>
 #include <stdexcept>
 
-#include "world/mission_loading.h"
-#include "world/unit_rules.h"
+#include "world/internal/mission_loading.h"
+#include "world/internal/unit_rules.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,6 +1,6 @@
 #include <numbers>
 
-#include "world/enemy_ai.h"
+#include "world/internal/enemy_ai.h"
 
 namespace bastion {
 namespace {

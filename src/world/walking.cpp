@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "world/segment_hit.h"
-#include "world/session.h"
+#include "world/internal/session.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -11,7 +11,7 @@
 #include "audio/audio.h"
 #include "effect_tree.h"
 #include "support/demo_content.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/scoped_environment.h"
 #include "support/temp_folder.h"
 #include "world/world.h"

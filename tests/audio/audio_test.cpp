@@ -12,7 +12,7 @@
 #include "contentgen/music_content.h"
 #include "contentgen/synth_waves.h"
 #include "effect_tree.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/scoped_environment.h"
 #include "world/world.h"
 

@@ -7,7 +7,7 @@
 #include "contentgen/json_file.h"
 #include "contentgen/music_content.h"
 #include "contentgen/synth_waves.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/refusal.h"
 #include "support/temp_folder.h"
 #include "world/decoded_json.h"

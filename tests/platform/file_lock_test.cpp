@@ -9,7 +9,7 @@
 
 #include "platform/file_lock.h"
 #include "support/child_process.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion::platform {

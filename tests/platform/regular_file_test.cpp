@@ -8,7 +8,7 @@
 
 #include "platform/regular_file.h"
 #include "support/child_process.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion::platform {

@@ -7,7 +7,7 @@
 
 #include "contentgen/frontend_export.h"
 #include "render/art_tree.h"
-#include "render/gl_window.h"
+#include "support/gl/gl_window.h"
 #include "render/renderer.h"
 #include "support/demo_content.h"
 

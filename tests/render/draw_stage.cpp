@@ -2,7 +2,7 @@
 
 #include <GL/glew.h>
 
-#include "render/gl_window.h"
+#include "support/gl/gl_window.h"
 #include "support/demo_content.h"
 
 namespace bastion::testing_support {

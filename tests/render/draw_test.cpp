@@ -8,8 +8,8 @@
 #include "render/draw_stage.h"
 #include "render/gl_objects.h"
 #include "render/gl_shader.h"
-#include "render/gl_window.h"
-#include "render/offscreen_target.h"
+#include "support/gl/gl_window.h"
+#include "support/gl/offscreen_target.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -7,8 +7,8 @@
 #include "contentgen/frontend_export.h"
 #include "render/art_tree.h"
 #include "render/draw_stage.h"
-#include "render/gl_window.h"
-#include "render/offscreen_target.h"
+#include "support/gl/gl_window.h"
+#include "support/gl/offscreen_target.h"
 #include "render/renderer.h"
 
 namespace bastion {

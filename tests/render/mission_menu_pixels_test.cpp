@@ -11,7 +11,7 @@
 
 #include "render/cockpit_frame.h"
 #include "render/draw_stage.h"
-#include "render/offscreen_target.h"
+#include "support/gl/offscreen_target.h"
 #include "shell/frontend/frontend.h"
 #include "support/desktop_view.h"
 #include "support/editable_content.h"

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "render/gl_window.h"
+#include "support/gl/gl_window.h"
 #include "render/renderer.h"
 #include "support/demo_content.h"
 #include "support/refusal.h"

@@ -8,7 +8,7 @@
 #include "contentgen/hud_font.h"
 #include "render/art_tree.h"
 #include "render/draw_stage.h"
-#include "render/offscreen_target.h"
+#include "support/gl/offscreen_target.h"
 
 namespace bastion {
 namespace {

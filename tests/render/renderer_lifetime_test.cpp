@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "art_tree.h"
-#include "gl_window.h"
+#include "support/gl/gl_window.h"
 #include "render/renderer.h"
 
 namespace bastion {

@@ -8,10 +8,10 @@
 
 #include "render/cockpit_frame.h"
 #include "render/draw_stage.h"
-#include "render/offscreen_target.h"
+#include "support/gl/offscreen_target.h"
 #include "support/desktop_view.h"
 #include "support/refusal.h"
-#include "world/arm.h"
+#include "world/internal/arm.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -4,7 +4,7 @@
 
 #include "shell/shared/campaign_rules.h"
 #include "support/refusal.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion {

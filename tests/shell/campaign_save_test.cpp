@@ -16,7 +16,7 @@
 #include "support/child_process.h"
 #include "support/refusal.h"
 #include "support/scoped_environment.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion {

@@ -10,7 +10,7 @@
 #include "shell/client_config.h"
 #include "support/refusal.h"
 #include "support/scoped_environment.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion {

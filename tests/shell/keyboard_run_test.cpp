@@ -25,7 +25,7 @@
 #include "frame_watch.h"
 #include "program_run.h"
 #include "support/demo_content.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion {

@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/files.h"
+#include "support/content/files.h"
 
 namespace bastion {
 

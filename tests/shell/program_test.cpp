@@ -375,7 +375,6 @@ TEST_F(ProgramFrames, MissingFeaturesFailClearlyAfterTheWindow) {
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"--campaign", "skirmish", "--sandbox", "--screen", "briefing"},
          "Skirmish generation is not available in this build"},
-        {{"--mission-prototype", "5"}, "Mission prototypes are not available in this build"},
     };
     std::vector<std::vector<std::string>> argSets;
     for (const auto& [extra, message] : cases) {
@@ -388,6 +387,24 @@ TEST_F(ProgramFrames, MissingFeaturesFailClearlyAfterTheWindow) {
         EXPECT_EQ(results[i].err, fatal(cases[i].second));
         EXPECT_EQ(results[i].out.find("Frames="), std::string::npos);
     }
+}
+
+// A seeded prototype starts in the playing screen without a save and runs
+// its frames; a missing shared missions file stops it after the window.
+TEST_F(ProgramFrames, MissionPrototypeRunsItsFrames) {
+    std::filesystem::copy(demo, retail, std::filesystem::copy_options::recursive);
+    std::filesystem::copy(demo.parent_path() / "system", retail.parent_path() / "system",
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::remove(retail / "sb2/shared/gameplay/missions.json");
+    const std::vector<ProgramRun> results = runWindowedTogether(
+        {{"--retail", demo.string(), "--mission-prototype", "5", "--frames", "30"},
+         {"--retail", retail.string(), "--mission-prototype", "5", "--frames", "30"}});
+    EXPECT_EQ(results[0].exitCode, 0) << results[0].err;
+    EXPECT_EQ(results[0].out, moduleAndStatus() + kCockpitLine + "Frames=30 destroyed=0 torso_degrees=0\n");
+    EXPECT_EQ(results[0].err, "");
+    EXPECT_EQ(results[1].exitCode, 1);
+    EXPECT_EQ(results[1].err, fatal("Mission prototype requires both decoded games and the SB2 shared atlas"));
+    EXPECT_EQ(results[1].out.find("Frames="), std::string::npos);
 }
 
 TEST_F(ProgramFrames, BrokenArtIsFatalThroughTheProgram) {

@@ -93,18 +93,26 @@ TEST_F(ProgramView, PlayingViewShowsSkyHorizonAndCockpit) {
 // (and on Wayland): the game must run there and show the same picture.
 // The two runs go one after the other: the first frame steps the world by
 // the time start-up took, and two programs side by side start at different
-// speeds.
+// speeds. A window of another test opening at the same moment can take the
+// keyboard focus from either run, which pauses the game and changes its
+// picture; a pair is taken again in that case, so only a difference that
+// every pair shows fails.
 TEST_F(ProgramView, EglContextShowsTheSameView) {
-    const PpmImage glx = screenshot({"--fixture", "--screen", "playing"});
-    const std::filesystem::path eglShot = folder / "egl.ppm";
-    const ProgramRun result =
-        runWindowed({"--retail", demo.string(), "--fixture", "--screen", "playing", "--frames", "1", "--screenshot",
-                     eglShot.string()},
-                    {"SDL_VIDEO_X11_FORCE_EGL=1"});
-    EXPECT_EQ(result.exitCode, 0) << result.err;
-    EXPECT_EQ(result.out, kOneFrame);
-    ASSERT_TRUE(std::filesystem::exists(eglShot));
-    EXPECT_TRUE(readPpm(eglShot).rgb == glx.rgb);
+    constexpr int kAttempts = 4;
+    int matchingPairs = 0;
+    for (int attempt = 0; attempt < kAttempts && matchingPairs == 0; ++attempt) {
+        const PpmImage glx = screenshot({"--fixture", "--screen", "playing"});
+        const std::filesystem::path eglShot = folder / "egl.ppm";
+        const ProgramRun result =
+            runWindowed({"--retail", demo.string(), "--fixture", "--screen", "playing", "--frames", "1",
+                         "--screenshot", eglShot.string()},
+                        {"SDL_VIDEO_X11_FORCE_EGL=1"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        ASSERT_EQ(result.out, kOneFrame);
+        ASSERT_TRUE(std::filesystem::exists(eglShot));
+        if (readPpm(eglShot).rgb == glx.rgb) ++matchingPairs;
+    }
+    EXPECT_EQ(matchingPairs, 1);
 }
 
 TEST_F(ProgramView, TitleShowsThePanelWithItsFirstRowSelected) {

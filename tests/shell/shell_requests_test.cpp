@@ -12,7 +12,7 @@
 #include "contentgen/frontend_export.h"
 #include "shell/frontend/menu_script.h"
 #include "shell/requests.h"
-#include "support/files.h"
+#include "support/content/files.h"
 #include "support/temp_folder.h"
 
 namespace bastion {

@@ -6,7 +6,7 @@
 namespace bastion::testing_support {
 
 // A fresh folder under the test temp dir, removed with everything in it when
-// the object goes. Names carry the process id, so parallel test processes
+// the object goes, unless its test failed (see the destructor). Names carry the process id, so parallel test processes
 // never share one.
 class TempFolder {
 public:

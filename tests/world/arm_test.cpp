@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "support/vec_expect.h"
-#include "world/arm.h"
+#include "world/internal/arm.h"
 
 namespace bastion {
 namespace {

@@ -6,9 +6,9 @@
 #include "support/demo_content.h"
 #include "world/decoded_json.h"
 #include "world/decoded_value.h"
-#include "world/mission_file.h"
-#include "world/mission_parameters.h"
-#include "world/model_mesh.h"
+#include "world/internal/mission_file.h"
+#include "world/internal/mission_parameters.h"
+#include "world/internal/model_mesh.h"
 #include "world/world.h"
 
 namespace bastion {

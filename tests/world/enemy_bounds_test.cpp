@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "support/vec_expect.h"
-#include "world/mission_loading.h"
+#include "world/internal/mission_loading.h"
 #include "world/world.h"
 
 namespace bastion {

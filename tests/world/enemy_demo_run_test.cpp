@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/busiest_mission.h"
 #include "support/demo_content.h"
 #include "world/world.h"
 
@@ -19,20 +20,10 @@ int enemyUnits(const World& world) {
 // The demo mission with the most enemy units, every one of them woken up
 // (but for the copies that generators and carriers hold in reserve).
 World busiestDemoMission() {
-    int bestCampaign = 0, bestMission = 0, most = -1;
-    for (int campaign = 0; campaign < 2; ++campaign) {
-        for (int mission = 0; mission < (campaign == 0 ? 16 : 20); ++mission) {
-            World world;
-            world.loadMission(demoContent(), mission, campaign, true);
-            if (enemyUnits(world) > most) {
-                most = enemyUnits(world);
-                bestCampaign = campaign;
-                bestMission = mission;
-            }
-        }
-    }
+    const testing_support::DemoMission busiest = testing_support::busiestDemoMission(
+        demoContent(), [](const World& world) { return static_cast<std::size_t>(enemyUnits(world)); });
     World world;
-    world.loadMission(demoContent(), bestMission, bestCampaign, true);
+    world.loadMission(demoContent(), busiest.mission, busiest.campaign, true);
     for (Target& t : world.targets) {
         if (t.unitType >= 0 && !t.derived) t.active = true;
     }

@@ -6,8 +6,8 @@
 #include "support/temp_folder.h"
 #include "world/decoded_json.h"
 #include "world/decoded_value.h"
-#include "world/mission_file.h"
-#include "world/mission_parameters.h"
+#include "world/internal/mission_file.h"
+#include "world/internal/mission_parameters.h"
 
 namespace bastion {
 namespace {

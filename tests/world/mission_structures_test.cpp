@@ -6,9 +6,9 @@
 #include "contentgen/mission_sketch.h"
 #include "support/editable_content.h"
 #include "support/vec_expect.h"
-#include "world/mesh_bounds.h"
+#include "world/internal/mesh_bounds.h"
 #include "world/decoded_json.h"
-#include "world/model_mesh.h"
+#include "world/internal/model_mesh.h"
 #include "world/world.h"
 
 namespace bastion {

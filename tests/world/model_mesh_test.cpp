@@ -6,8 +6,8 @@
 #include "contentgen/json_file.h"
 #include "contentgen/palette.h"
 #include "support/temp_folder.h"
-#include "world/mesh_shading.h"
-#include "world/model_mesh.h"
+#include "world/internal/mesh_shading.h"
+#include "world/internal/model_mesh.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -43,8 +43,10 @@ const std::vector<std::vector<int>> kSB1Units = {
 // SB2 missions hold what their rules count: the three mechs of type 14 of
 // mission 3, nine car bombs of mission 5, the ships of missions 6 and 15,
 // five fighters of mission 7, ten trucks of mission 9, two mechs of 13.
+// Mission 0's hover tank (type 14) is also the SB2 model of the seeded
+// prototype missions.
 const std::vector<std::vector<int>> kSB2Units = {
-    {0, 2, 4}, {1, 5}, {3, 6}, {14, 14, 14, 7}, {8, 9}, {17, 4, 10}, {0, 13, 12, 9, 9}, {18, 4, 13, 14},
+    {0, 2, 4, 14}, {1, 5}, {3, 6}, {14, 14, 14, 7}, {8, 9}, {17, 4, 10}, {0, 13, 12, 9, 9}, {18, 4, 13, 14},
     {15, 16, 8}, {8, 4, 18}, {0, 11, 20}, {21, 22}, {0, 1}, {3, 3, 5}, {9, 22},
     {0, 17, 12, 9, 9, 9, 9, 9, kShipWithGenerator}, {3, 5}, {6, 7}, {8, 10, 14}, {15, 19, 22},
 };

@@ -5,9 +5,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "world/mission_file.h"
-#include "world/mission_parameters.h"
-#include "world/model_mesh.h"
+#include "world/internal/mission_file.h"
+#include "world/internal/mission_parameters.h"
+#include "world/internal/model_mesh.h"
 #include "world/target.h"
 
 namespace bastion {

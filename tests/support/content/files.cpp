@@ -1,4 +1,4 @@
-#include "support/files.h"
+#include "support/content/files.h"
 
 #include <algorithm>
 #include <fstream>

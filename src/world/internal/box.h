@@ -18,10 +18,4 @@ inline Vec3 nearestBoxPoint(const Target& target, Vec3 point) {
             limitToRange(point.z, low.z, high.z)};
 }
 
-// SB1 mission index 2 protects its object tagged 32: blasts, blows and enemy
-// fire leave it whole, only a player's direct grenade hit harms it.
-inline bool shieldedObjective(const World& world, const Target& target) {
-    return world.campaign == 0 && world.missionIndex == 2 && target.tag == 32;
-}
-
 }  // namespace bastion

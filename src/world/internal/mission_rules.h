@@ -35,6 +35,12 @@ inline void clearMissionFlag(World& world, u32 bit) {
     if (bit < 32) world.missionFlags &= ~(1u << bit);
 }
 
+// SB1 mission index 2 protects its object tagged 32: blasts, blows and enemy
+// fire leave it whole, only a player's direct grenade hit harms it.
+inline bool shieldedObjective(const World& world, const Target& target) {
+    return world.campaign == 0 && world.missionIndex == 2 && target.tag == 32;
+}
+
 inline bool within(float value, float low, float high) { return value >= low && value <= high; }
 
 // Counts an objective counter down, never below zero.

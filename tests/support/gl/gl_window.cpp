@@ -1,4 +1,4 @@
-#include "render/gl_window.h"
+#include "support/gl/gl_window.h"
 
 #include <stdexcept>
 #include <string>

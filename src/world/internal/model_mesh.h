@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "world/mission_file.h"
+#include "world/internal/mission_file.h"
 #include "world/target.h"
 
 namespace bastion {

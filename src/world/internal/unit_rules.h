@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "world/mission_parameters.h"
+#include "world/internal/mission_parameters.h"
 
 namespace bastion {
 

@@ -1,8 +1,8 @@
-#include "render/offscreen_target.h"
+#include "support/gl/offscreen_target.h"
 
 #include <stdexcept>
 
-#include "render/gl_window.h"
+#include "support/gl/gl_window.h"
 
 namespace bastion::testing_support {
 
