@@ -8,21 +8,20 @@
 
 namespace bastion {
 
-// Skirmish and procedural layouts come with their builders; until then each
-// of their starts fails with its own message instead of loading something
-// else.
+// Skirmishes come with their generator; until then their start fails with
+// its own message instead of loading something else.
 void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources& sources,
                          std::optional<nlohmann::json>& skirmishRecipe) {
     static_cast<void>(skirmishRecipe);
     if (frontend.skirmish) throw std::runtime_error("Skirmish generation is not available in this build");
     if (!sources.proceduralLayout.empty()) {
-        throw std::runtime_error("Procedural layouts are not available in this build");
-    }
-    if (sources.prototype) {
+        fresh.loadProceduralPrototype(sources.retail, sources.proceduralLayout);
+    } else if (sources.prototype) {
         fresh.loadMissionPrototype(sources.retail, sources.prototypeSeed);
     } else if (!sources.fixture) {
         fresh.loadMission(sources.retail, frontend.missionCursor, frontend.campaignRow, true);
     }
+    // A generated mission's line names its seed, so it can be played again.
     if (sources.prototype)
         frontend.statusLine = "SEED " + std::to_string(sources.prototypeSeed) + " / " + fresh.objectiveText;
 }

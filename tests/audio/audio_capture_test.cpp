@@ -4,14 +4,13 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstring>
+#include <fstream>
 #include <thread>
 #include <vector>
 
 #include "audio/audio.h"
 #include "effect_tree.h"
 #include "support/demo_content.h"
-#include "support/content/files.h"
 #include "support/scoped_environment.h"
 #include "support/temp_folder.h"
 #include "world/world.h"
@@ -48,10 +47,14 @@ public:
         }
     }
 
+    // The frames in the file now. The device keeps writing while the file
+    // is read, so only what is there at the start is read: reading to the
+    // end could chase a file that grows faster than a loaded machine reads.
     std::vector<Frame> frames() const {
-        const std::string bytes = testing_support::readFile(file_);
-        std::vector<Frame> out(bytes.size() / sizeof(Frame));
-        if (!out.empty()) std::memcpy(out.data(), bytes.data(), out.size() * sizeof(Frame));
+        std::vector<Frame> out(fileFrames());
+        std::ifstream stream(file_, std::ios::binary);
+        stream.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size() * sizeof(Frame)));
+        out.resize(static_cast<std::size_t>(stream.gcount()) / sizeof(Frame));
         return out;
     }
 

@@ -43,17 +43,20 @@ World prototype(u32 seed, const std::filesystem::path& root = demoContent()) {
 struct SeedCase {
     u32 seed;
     std::vector<int> types;  // unit types of the placed actors, in order
+    float closest;           // smallest distance between two actors
     u32 random;
 };
 
 // The demo content's SB2 mission 0 has its pilot at (0, 0, 20) with open
-// ground all around, so every seed finds its anchors.
+// ground all around, so every seed finds its anchors. Seed 24 uses an anchor
+// exactly the minimum spacing from another.
 const SeedCase kSeeds[] = {
-    {0, {0, 2, 14, 0, 14, 14, 2, 14, 0, 0}, 0x53425852u},
-    {1, {0, 2, 14, 2, 0, 0, 14, 0, 14}, 1},
-    {5, {0, 2, 14, 2, 2, 14, 0, 0}, 5},
-    {42, {0, 2, 14, 14, 2, 2, 2, 2, 14, 14, 2, 2}, 42},
-    {4294967295u, {0, 2, 14, 14, 14, 14, 0, 14, 2, 0, 14}, 4294967295u},
+    {0, {0, 2, 14, 0, 14, 14, 2, 14, 0, 0}, 68.8186035f, 0x53425852u},
+    {1, {0, 2, 14, 2, 0, 0, 14, 0, 14}, 52.1536179f, 1},
+    {5, {0, 2, 14, 2, 2, 14, 0, 0}, 50.9116898f, 5},
+    {24, {0, 2, 14, 2, 2, 2, 14, 14, 14, 2, 14}, 28.0f, 24},
+    {42, {0, 2, 14, 14, 2, 2, 2, 2, 14, 14, 2, 2}, 36.8781776f, 42},
+    {4294967295u, {0, 2, 14, 14, 14, 14, 0, 14, 2, 0, 14}, 68.0f, 4294967295u},
 };
 
 TEST(MissionPrototype, SeedsPlaceSpacedActorsAroundThePilot) {
@@ -72,6 +75,7 @@ TEST(MissionPrototype, SeedsPlaceSpacedActorsAroundThePilot) {
 
         const Vec3 pilot = world.pilot.position;
         const std::vector<const Target*> placed = actors(world);
+        float closest = 1e9f;
         for (std::size_t i = 0; i < placed.size(); ++i) {
             const Target& t = *placed[i];
             const float distance = groundDistance(t.home, pilot);
@@ -90,8 +94,9 @@ TEST(MissionPrototype, SeedsPlaceSpacedActorsAroundThePilot) {
             EXPECT_TRUE(t.route.empty());
             EXPECT_EQ(t.parameters[0], 18000);
             EXPECT_EQ(t.behaviour, t.unitType == 0 ? 2u : 0u);
-            for (std::size_t j = 0; j < i; ++j) EXPECT_GE(groundDistance(t.home, placed[j]->home), 28.0f);
+            for (std::size_t j = 0; j < i; ++j) closest = std::min(closest, groundDistance(t.home, placed[j]->home));
         }
+        EXPECT_FLOAT_EQ(closest, c.closest);
 
         ASSERT_EQ(world.pickups.size(), 3u);
         for (std::size_t i = 0; i < world.pickups.size(); ++i) {
@@ -373,6 +378,10 @@ TEST_F(PrototypeRefusal, EveryFailureLeavesTheWorldAsItWas) {
         {"Mission prototype player anchor lacks clearance", [&] { c.writeMissions(1, withBunkers(sb2, {{0, 0}})); }},
         {"Not enough reachable mission prototype anchors",
          [&] { c.writeMissions(1, withBunkers(sb2, squareRing(40, 8))); }},
+        // Only the corners of this square reach out to the nearest anchors:
+        // room for fewer actors than any seed asks for.
+        {"Not enough reachable mission prototype anchors",
+         [&] { c.writeMissions(1, withBunkers(sb2, squareRing(68, 8))); }},
         {"Prototype actor exceeds placement clearance", [&] { c.writeMissions(0, giant); }},
         {"Invalid mission schema", [&] { c.writeMissions(0, badSchema); }},
     };

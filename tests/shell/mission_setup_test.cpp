@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
+#include <string>
 
+#include <nlohmann/json.hpp>
+
+#include "procedural/recipe_fixtures.h"
 #include "shell/frontend/frontend.h"
 #include "shell/mission_setup.h"
 #include "support/demo_content.h"
+#include "support/content/files.h"
+#include "support/temp_folder.h"
 #include "world/world.h"
 
 namespace bastion {
@@ -25,6 +32,23 @@ TEST(MissionSetup, PrototypeLoadsTheSeedsMissionAndShowsItsGoal) {
     EXPECT_EQ(frontend.statusLine, "SEED 5 / PROTOTYPE / SEED 5 / DESTROY 8 TARGETS");
     for (int mount = 0; mount < 6; ++mount) EXPECT_EQ(world.pilot.weapons[mount], loadout[mount]);
     EXPECT_FALSE(recipe.has_value());
+}
+
+// A layout file becomes the mission, and the status line names its seed
+// with the mission's first objective line.
+TEST(MissionSetup, ProceduralLayoutIsLoadedAndNamesItsSeed) {
+    testing_support::TempFolder temp{"mission-setup"};
+    const std::filesystem::path layout = temp.path() / "layout.json";
+    testing_support::writeFile(layout, fixtures::smallRecipeV3().dump());
+    Frontend frontend;
+    const MissionSources sources{testing_support::demoContent(), layout, true, 7, false};
+    World fresh;
+    std::optional<nlohmann::json> skirmishRecipe;
+    loadSelectedMission(fresh, frontend, sources, skirmishRecipe);
+    EXPECT_TRUE(fresh.procedural);
+    EXPECT_EQ(fresh.prototypeSeed, 7u);
+    EXPECT_EQ(frontend.statusLine, "SEED 7 / ELIMINATE 0/1 / 4 HOSTILES / 200 M");
+    EXPECT_FALSE(skirmishRecipe.has_value());
 }
 
 }  // namespace

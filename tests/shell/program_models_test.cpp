@@ -11,6 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include "program_fixture.h"
+#include "render/walker_rig_read.h"
+#include "support/demo_content.h"
 
 namespace bastion {
 namespace {
@@ -77,6 +79,49 @@ TEST_F(ProgramModels, BrokenModelFilesAreFatal) {
         {"rifle.json", [](json& m) { m["faces"][0]["indices"][0] = 100000; }, "Invalid original polygon index"},
         {"rifle.json", [](json& m) { m["faces"][0]["color"][0] = 256; }, "Invalid original material"},
         {"rifle.json", [](json& m) { m["faces"] = json::array(); }, "Original model has no triangles"},
+    });
+}
+
+// The rig file that the demo's player walker would get synthesized, written
+// out as "animation-rigs.json" and then broken by `change`.
+std::function<void(json&)> rigsWith(std::function<void(json&)> change) {
+    return [change](json& document) {
+        std::ifstream walker(testing_support::demoContent() / "models" / "stormbastion.json");
+        document = synthesizeWalkerRig(json::parse(walker));
+        change(document["rigs"]["stormbastion"]);
+    };
+}
+
+// Shortens the rig by its last three vertices: a sound rig, but one vertex
+// triangle short of the player walker's mesh.
+void dropLastTriangle(json& rig) {
+    const std::int64_t total = rig["mesh_vertices"].get<std::int64_t>();
+    for (json& part : rig["parts"]) {
+        for (json& run : part["ranges"]) {
+            if (run[0].get<std::int64_t>() + run[1].get<std::int64_t>() == total) run[1] = run[1].get<int>() - 3;
+        }
+    }
+    rig["mesh_vertices"] = total - 3;
+}
+
+TEST_F(ProgramModels, BrokenWalkerRigsAreFatal) {
+    const std::string rigs = "animation-rigs.json";
+    expectRefusals({
+        {rigs, [](json& d) { rigsWith([](json&) {})(d), d["schema"] = 2; }, "Invalid walker animation metadata"},
+        {rigs, rigsWith([](json& r) { r["mesh_vertices"] = 2; }), "Invalid walker animation budget"},
+        {rigs, rigsWith([](json& r) { r["parts"][0]["pivot"][1] = 600; }), "Invalid walker pivot/bounds"},
+        {rigs, rigsWith([](json& r) { std::swap(r["parts"][0]["low"], r["parts"][0]["high"]); }),
+         "Inverted walker bounds"},
+        {rigs, rigsWith([](json& r) { r["parts"][0]["role"] = "tail"; }), "Invalid walker joint"},
+        {rigs, rigsWith([](json& r) { r["parts"][1]["parent"] = 1; }), "Invalid walker parent"},
+        {rigs, rigsWith([](json& r) { r["parts"][0]["ranges"][0][0] = 1; }), "Invalid animated face range"},
+        {rigs, rigsWith([](json& r) { r["parts"][1]["ranges"] = r["parts"][0]["ranges"]; }),
+         "Overlapping animated faces"},
+        {rigs, rigsWith([](json& r) { r["parts"][0]["ranges"] = json::array(); }),
+         "Incomplete walker animation coverage"},
+        {rigs, rigsWith(dropLastTriangle), "Player animation/model mismatch"},
+        // Without a rig file the rig comes from the walker's own segments.
+        {"stormbastion.json", [](json& walker) { walker["segments"].erase(15); }, "Missing player animation membership"},
     });
 }
 

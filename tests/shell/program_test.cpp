@@ -17,6 +17,7 @@
 
 #include "program_fixture.h"
 #include "program_run.h"
+#include "procedural/recipe_fixtures.h"
 #include "retail_fixture.h"
 #include "support/demo_content.h"
 #include "support/temp_folder.h"
@@ -369,6 +370,17 @@ TEST_F(ProgramFrames, AudioFailureLeavesASilentGame) {
     EXPECT_EQ(result.out, kTestRangeSummary);
     EXPECT_EQ(result.err.rfind("Audio unavailable: ", 0), 0u) << result.err;
     EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1);
+}
+
+// A layout file plays as a sandboxed generated mission.
+TEST_F(ProgramFrames, ProceduralLayoutPlays) {
+    const std::filesystem::path layout = folder / "layout.json";
+    write(layout, fixtures::smallRecipeV3().dump());
+    const ProgramRun result =
+        runWindowed({"--retail", demo.string(), "--procedural-layout", layout.string(), "--frames", "5"});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, moduleAndStatus() + kCockpitLine + "Frames=5 destroyed=0 torso_degrees=0\n");
+    EXPECT_EQ(result.err, "");
 }
 
 TEST_F(ProgramFrames, MissingFeaturesFailClearlyAfterTheWindow) {

@@ -35,9 +35,11 @@ constexpr std::uint32_t kCarriesBit = 1u << 1;
 constexpr std::uint32_t kHeavyBit = 1u << 6;
 
 // The unit types of each mission, in spawn order. A 4 is a generator that
-// releases copies of the unit listed just before it.
+// releases copies of the unit listed just before it. The first mission of
+// each campaign also carries the aircraft that generated missions copy: a
+// helicopter (type 1) in SB1 and a fighter (type 18) in SB2.
 const std::vector<std::vector<int>> kSB1Units = {
-    {0, 2}, {9, 9, 3, 4}, {0, 5}, {1, 6}, {3}, {0, 0, 4}, {8, 7}, {9, 10},
+    {0, 2, 1}, {9, 9, 3, 4}, {0, 5}, {1, 6}, {3}, {0, 0, 4}, {8, 7}, {9, 10},
     {11, 12, 13}, {1, 1, 14}, {15, 16}, {17, 18}, {19, 20}, {8, 21}, {9, 22}, {3, 0, 2},
 };
 // SB2 missions hold what their rules count: the three mechs of type 14 of
@@ -46,7 +48,7 @@ const std::vector<std::vector<int>> kSB1Units = {
 // Mission 0's hover tank (type 14) is also the SB2 model of the seeded
 // prototype missions.
 const std::vector<std::vector<int>> kSB2Units = {
-    {0, 2, 4, 14}, {1, 5}, {3, 6}, {14, 14, 14, 7}, {8, 9}, {17, 4, 10}, {0, 13, 12, 9, 9}, {18, 4, 13, 14},
+    {0, 2, 4, 14, 18}, {1, 5}, {3, 6}, {14, 14, 14, 7}, {8, 9}, {17, 4, 10}, {0, 13, 12, 9, 9}, {18, 4, 13, 14},
     {15, 16, 8}, {8, 4, 18}, {0, 11, 20}, {21, 22}, {0, 1}, {3, 3, 5}, {9, 22},
     {0, 17, 12, 9, 9, 9, 9, 9, kShipWithGenerator}, {3, 5}, {6, 7}, {8, 10, 14}, {15, 19, 22},
 };
