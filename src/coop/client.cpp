@@ -105,6 +105,7 @@ void Client::update(float dt, const Input* input) {
             connected = false;
             peer_ = nullptr;
             message = "Disconnected from lobby server";
+            disconnectData = event.data;
         } else if (event.kind == Event::kConnect) {
             connected = true;
             silence_ = 0.0;

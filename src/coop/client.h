@@ -50,6 +50,7 @@ public:
     u64 revision = 0;
     std::string code;
     std::string message;  // the last problem to show; the shell reads and empties it
+    u32 disconnectData = 0;  // what the server gave with its disconnection, for diagnostics
     nlohmann::json state;
     nlohmann::json voice;
     std::string server;

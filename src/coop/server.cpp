@@ -211,7 +211,8 @@ json Server::report() const {
             {"voice", relay_.report()},
             {"rooms", std::move(rooms)},
             {"peers", peers_.size()},
-            {"snapshots_skipped", skippedSnapshots_}};
+            {"snapshots_skipped", skippedSnapshots_},
+            {"foreign_datagrams", transport_.foreign()}};
 }
 
 }  // namespace bastion::coop

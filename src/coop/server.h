@@ -30,7 +30,7 @@ public:
     void step(float dt);
 
     // {"port", "voice", "rooms", "peers"}, plus the count of snapshots that
-    // could not be sent.
+    // could not be sent and of datagrams the lobby port dropped as foreign.
     nlohmann::json report() const;
 
     struct Peer {

@@ -1,5 +1,6 @@
 #include "coop/transport.h"
 
+#include <cstring>
 #include <mutex>
 #include <stdexcept>
 
@@ -27,6 +28,35 @@ void initializeENet() {
 
 void setTimeouts(ENetPeer* peer) { enet_peer_timeout(peer, kTimeoutLimit, kTimeoutMinimum, kTimeoutMaximum); }
 
+// The counter of the transport whose poll is servicing its host on this
+// thread: ENet's intercept hook carries no pointer of ours.
+thread_local std::uint64_t* foreignCounter = nullptr;
+
+// True for a datagram that ENet is about to drop before reading a command:
+// too short for a header, or naming a peer slot that is unused, held by
+// another address or by an earlier session. Connection requests pass.
+bool foreignDatagram(const ENetHost& host) {
+    if (host.receivedDataLength < sizeof(enet_uint16)) return true;
+    enet_uint16 header = 0;
+    std::memcpy(&header, host.receivedData, sizeof header);
+    header = ENET_NET_TO_HOST_16(header);
+    const enet_uint16 slot = header & ~(ENET_PROTOCOL_HEADER_FLAG_MASK | ENET_PROTOCOL_HEADER_SESSION_MASK);
+    if (slot == ENET_PROTOCOL_MAXIMUM_PEER_ID) return false;
+    if (slot >= host.peerCount) return true;
+    const ENetPeer& peer = host.peers[slot];
+    const enet_uint8 session = (header & ENET_PROTOCOL_HEADER_SESSION_MASK) >> ENET_PROTOCOL_HEADER_SESSION_SHIFT;
+    return peer.state == ENET_PEER_STATE_DISCONNECTED || peer.state == ENET_PEER_STATE_ZOMBIE ||
+           (peer.address.host != host.receivedAddress.host && peer.address.host != ENET_HOST_BROADCAST) ||
+           peer.address.port != host.receivedAddress.port ||
+           (peer.outgoingPeerID < ENET_PROTOCOL_MAXIMUM_PEER_ID && session != peer.incomingSessionID);
+}
+
+// Only counts; ENet still judges every datagram itself.
+int ENET_CALLBACK countForeign(ENetHost* host, ENetEvent*) {
+    if (foreignCounter != nullptr && foreignDatagram(*host)) ++*foreignCounter;
+    return 0;
+}
+
 }  // namespace
 
 Transport::Transport(bool server, const std::string& address, std::uint16_t port) {
@@ -41,6 +71,7 @@ Transport::Transport(bool server, const std::string& address, std::uint16_t port
     host_->maximumPacketSize = kPacketLimit;
     host_->maximumWaitingData = kWaitingDataLimit;
     enet_host_compress_with_range_coder(host_);
+    host_->intercept = countForeign;
 }
 
 Transport::~Transport() {
@@ -50,6 +81,8 @@ Transport::~Transport() {
 bool Transport::server() const { return host_->peerCount >= 2; }
 
 std::uint16_t Transport::port() const { return host_->address.port; }
+
+std::uint64_t Transport::foreign() const { return foreign_; }
 
 ENetPeer* Transport::connect(const std::string& server) {
     const vant::net::Endpoint endpoint = vant::net::parseEndpoint(server, kDefaultLobbyPort);
@@ -67,6 +100,7 @@ std::vector<Event> Transport::poll() {
     std::vector<Event> events;
     const std::size_t limit = server() ? kServerMessageLimit : kClientMessageLimit;
     ENetEvent event;
+    foreignCounter = &foreign_;
     for (int serviced = 0; serviced < kMaxEventsPerPoll; ++serviced) {
         if (enet_host_service(host_, &event, 0) <= 0) break;
         switch (event.type) {
@@ -79,7 +113,7 @@ std::vector<Event> Transport::poll() {
                 events.push_back({Event::kConnect, event.peer, nullptr, 0});
                 break;
             case ENET_EVENT_TYPE_DISCONNECT:
-                events.push_back({Event::kDisconnect, event.peer, nullptr, 0});
+                events.push_back({Event::kDisconnect, event.peer, nullptr, 0, event.data});
                 break;
             case ENET_EVENT_TYPE_RECEIVE: {
                 std::optional<nlohmann::json> message;
@@ -89,7 +123,7 @@ std::vector<Event> Transport::poll() {
                     events.push_back({Event::kMessage, event.peer, std::move(*message), event.channelID});
                 } else {
                     enet_peer_disconnect_now(event.peer, kBadMessage);
-                    events.push_back({Event::kDisconnect, event.peer, nullptr, 0});
+                    events.push_back({Event::kDisconnect, event.peer, nullptr, 0, kBadMessage});
                 }
                 break;
             }
@@ -97,6 +131,7 @@ std::vector<Event> Transport::poll() {
                 break;
         }
     }
+    foreignCounter = nullptr;
     return events;
 }
 

@@ -43,6 +43,7 @@ struct Event {
     ENetPeer* peer = nullptr;  // owned by ENet; valid until it reuses the slot
     nlohmann::json message;    // the decoded object of a message, else null
     std::uint8_t channel = 0;
+    std::uint32_t data = 0;    // a disconnection's data (0 also for a time-out)
 };
 
 // One ENet host carrying CBOR-encoded JSON objects between the lobby server
@@ -76,11 +77,15 @@ public:
 
     void flush();
     std::uint16_t port() const;
+    // Datagrams dropped unread because they came from no peer of this host
+    // and asked for no connection (garbage, or a peer's stale session).
+    std::uint64_t foreign() const;
 
 private:
     bool server() const;
 
     ENetHost* host_ = nullptr;
+    std::uint64_t foreign_ = 0;
 };
 
 }  // namespace bastion::coop

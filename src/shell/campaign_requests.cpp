@@ -25,14 +25,8 @@ void leavePlay(ShellSession& session) {
     frontend.skirmish = false;
     session.skirmishRecipe.reset();
     frontend.statusLine.clear();
+    if (session.coop.active()) leaveCoop(session);
     frontend.notice.clear();
-}
-
-// Empty progress under the rules of the campaign row.
-Progression freshProgression(const ShellSession& session) {
-    Progression progression;
-    if (!session.sources.fixture) progression.rules.load(session.sources.retail, session.frontend.campaignRow);
-    return progression;
 }
 
 void openCampaign(ShellSession& session, Progression progression, bool fresh) {
@@ -48,6 +42,12 @@ void openCampaign(ShellSession& session, Progression progression, bool fresh) {
 }
 
 }  // namespace
+
+Progression freshProgression(const ShellSession& session) {
+    Progression progression;
+    if (!session.sources.fixture) progression.rules.load(session.sources.retail, session.frontend.campaignRow);
+    return progression;
+}
 
 void startNewCampaign(ShellSession& session) {
     leavePlay(session);

@@ -74,6 +74,10 @@ FrameLoop::FrameLoop(GameParts parts)
     session_.savePath = state.savePath;
     session_.sources = parts_.sources;
     session_.difficultyChosen = state.options.difficultyChosen;
+    session_.chosenDifficulty = state.options.difficulty;
+    session_.server = state.server;
+    session_.playerName = state.playerName;
+    session_.audio = &parts_.audio;
     session_.rig = parts_.renderer.armRig;
     Audio& audio = parts_.audio;
     session_.setVolumes = [&audio](float sound, float music) { audio.setVolumes(sound, music); };
@@ -91,6 +95,8 @@ void FrameLoop::relativeMouse(bool on) {
         releaseMouse(session_);
     }
 }
+
+void FrameLoop::startCoop(bool host, const std::string& code) { bastion::startCoop(session_, host, code); }
 
 void FrameLoop::loadFirstMission() {
     Frontend& frontend = parts_.state.frontend;
@@ -165,9 +171,11 @@ FrameRequests FrameLoop::pumpEvents() {
     return requests;
 }
 
+// With a co-op client the World only shows the room's snapshots.
 void FrameLoop::stepSinglePlayer(Input& input, float dt) {
     Frontend& frontend = parts_.state.frontend;
     World& world = parts_.world;
+    if (session_.coop.client != nullptr) return;
     if (frontend.screen != Frontend::kPlaying) {
         world.resetTracking();
         return;
@@ -264,6 +272,8 @@ bool FrameLoop::frame() {
 
     if (frontend.screen == Frontend::kPlaying) applyLatches(latches_, input, 8);
 
+    driveCoop(session_, input, dt, latches_);
+
     requests.select = selectAfterMissionEnd(session_, input, requests.select);
 
     const float soundBefore = frontend.soundVolume;
@@ -274,6 +284,7 @@ bool FrameLoop::frame() {
         takeLatches(latches_, input, 8);
     }
     applyVolumeChange(session_, soundBefore, musicBefore);
+    sendMissionChoice(session_, screenBefore);
     carryOutRequest(session_);
 
     if (screenBefore == Frontend::kMissionMenu && frontend.screen == Frontend::kPlaying) {
@@ -283,7 +294,8 @@ bool FrameLoop::frame() {
 
     stepSinglePlayer(input, dt);
 
-    if (!options.ejectionDemo && options.ejectionPreview < 0.0f && frontend.handleFailure(world, input)) {
+    if (session_.coop.client == nullptr && !options.ejectionDemo && options.ejectionPreview < 0.0f &&
+        frontend.handleFailure(world, input)) {
         if (session_.sources.prototype) session_.keepGoing = false;
         world.pilot.missile.active = false;
         world.resetTracking();

@@ -46,6 +46,9 @@ public:
     // Start-up's first mission (step by step as a rebuild would do it).
     void loadFirstMission();
 
+    // Start-up's co-op start of "--host" or "--join CODE".
+    void startCoop(bool host, const std::string& code);
+
     // Turns relative mouse mode on or off; turning on only happens on the
     // desktop without a frame limit.
     void relativeMouse(bool on);

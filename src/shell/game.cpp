@@ -36,19 +36,6 @@ void previewEjection(World& world, Frontend& frontend, float preview) {
     for (float time = 0.0f; time < shown; time += 0.01f) world.stepEjection(0.01f);
 }
 
-// Co-op play needs the lobby client, which this build does not have: the
-// start fails as any co-op start does, on the co-op menu with the reason.
-void startCoop(Frontend& frontend) {
-    if (frontend.skirmish) {
-        frontend.notice = "Skirmish is singleplayer only";
-    } else if (frontend.sandbox) {
-        frontend.notice = "Cooperative requires campaign mode; remove --sandbox/--fixture";
-    } else {
-        frontend.notice = "Co-op play is not available in this build";
-    }
-    frontend.screen = Frontend::kCoopMenu;
-}
-
 }  // namespace
 
 void runGame(Startup& state, std::ostream& out, std::ostream& err) {
@@ -73,7 +60,7 @@ void runGame(Startup& state, std::ostream& out, std::ostream& err) {
     if (frontend.screen == Frontend::kPlaying) loop.relativeMouse(true);
     loop.loadFirstMission();
     if (options.ejectionPreview >= 0.0f) previewEjection(world, frontend, options.ejectionPreview);
-    if (options.host || !options.joinCode.empty()) startCoop(frontend);
+    if (options.host || !options.joinCode.empty()) loop.startCoop(options.host, options.joinCode);
 
     SDL_StartTextInput();
     const int frames = loop.run();

@@ -50,6 +50,8 @@ bool selectAfterMissionEnd(ShellSession& session, const Input& input, bool selec
     }
     if (session.sources.prototype) {
         session.keepGoing = false;
+    } else if (session.coop.client != nullptr) {
+        toggleMissionMenu(session);
     } else if (status == kStatusWon) {
         frontend.acceptResult();
     } else {

@@ -3,10 +3,30 @@
 namespace bastion {
 namespace {
 
+// The co-op client, when a session has one: the room decides on restarts,
+// aborts and self-destructs.
+coop::Client* lobby(ShellSession& session) { return session.coop.client.get(); }
+
+void sendReady(ShellSession& session) {
+    if (lobby(session) == nullptr) return;
+    const Frontend& frontend = session.frontend;
+    lobby(session)->send({{"op", "ready"}, {"ready", frontend.ready}, {"loadout", frontend.loadout}});
+}
+
+void restartMission(ShellSession& session) {
+    if (lobby(session) != nullptr) {
+        lobby(session)->send({{"op", "restart"}});
+    } else {
+        rebuildWorld(session);
+    }
+}
+
 void abortMission(ShellSession& session) {
     Frontend& frontend = session.frontend;
     if (session.sources.prototype) {
         session.keepGoing = false;
+    } else if (lobby(session) != nullptr) {
+        lobby(session)->send({{"op", "abort"}});
     } else {
         frontend.screen = frontend.skirmish ? Frontend::kSkirmishSetup : Frontend::kMissionSelection;
     }
@@ -15,7 +35,11 @@ void abortMission(ShellSession& session) {
 }
 
 void selfDestruct(ShellSession& session) {
-    session.world.hurt(100000.0f);
+    if (lobby(session) != nullptr) {
+        lobby(session)->send({{"op", "destroy"}});
+    } else {
+        session.world.hurt(100000.0f);
+    }
     session.frontend.screen = Frontend::kPlaying;
 }
 
@@ -35,8 +59,17 @@ void carryOutRequest(ShellSession& session) {
     case Frontend::kQuit:
         session.keepGoing = false;
         break;
+    case Frontend::kHostLobby:
+        hostLobby(session);
+        break;
+    case Frontend::kJoinLobby:
+        startCoop(session, false, frontend.joinCode);
+        break;
+    case Frontend::kReady:
+        sendReady(session);
+        break;
     case Frontend::kRestart:
-        rebuildWorld(session);
+        restartMission(session);
         break;
     case Frontend::kAbort:
         abortMission(session);
@@ -45,9 +78,13 @@ void carryOutRequest(ShellSession& session) {
         selfDestruct(session);
         break;
     case Frontend::kLeaveLobby:
-        // Outside a lobby only a mission prototype has something to leave:
-        // the program.
-        if (session.sources.prototype) session.keepGoing = false;
+        // Also outside a lobby: the in-mission menu's leave row returns to
+        // the title.
+        if (session.sources.prototype) {
+            session.keepGoing = false;
+        } else {
+            leaveCoop(session);
+        }
         break;
     case Frontend::kSkirmishSetupRequest:
         openSkirmishSetup(session);
@@ -56,9 +93,6 @@ void carryOutRequest(ShellSession& session) {
         generateSkirmish(session);
         break;
     case Frontend::kNone:
-    case Frontend::kHostLobby:
-    case Frontend::kJoinLobby:
-    case Frontend::kReady:
         break;
     }
 }

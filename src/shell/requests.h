@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shell/button_latches.h"
 #include "shell/shell_session.h"
 #include "world/input.h"
 
@@ -48,6 +49,31 @@ bool selectAfterMissionEnd(ShellSession& session, const Input& input, bool selec
 // After the step: a won single-player mission is recorded once, saved and
 // debriefed.
 void recordMissionResult(ShellSession& session, const Input& input);
+
+// Empty progress under the rules of the campaign row (default rules with
+// "--fixture").
+Progression freshProgression(const ShellSession& session);
+
+// Co-op. Connects to the lobby server to host (`host`) or to join the lobby
+// of `code`, with a new voice chat; a failure shows its reason on the co-op
+// menu and leaves no session behind.
+void startCoop(ShellSession& session, bool host, const std::string& code);
+// Hosting: the campaign row's save (empty progress without one) becomes the
+// lobby's campaign, then the lobby starts. A broken save is not hosted.
+void hostLobby(ShellSession& session);
+// Releases the voice chat, then the client (which says goodbye to the lobby).
+void endCoopSession(ShellSession& session);
+// Ends the co-op session, if any (the client says goodbye to the lobby), and
+// returns to the title with the campaign save's progress.
+void leaveCoop(ShellSession& session);
+// One frame of the co-op session, before the front end's update: the client
+// pumps the connection, the room state moves the front end, the latest
+// snapshot is shown in the World, and the voice chat runs. Bad data from the
+// server ends the session on the connection-lost screen; the game goes on.
+void driveCoop(ShellSession& session, const Input& input, float dt, ButtonLatches& latches);
+// After the front end's update: the lobby host who went from the mission
+// selection to the briefing tells the room which mission.
+void sendMissionChoice(ShellSession& session, int screenBefore);
 
 // Applies and saves the volumes when the front end changed either of them
 // this frame (a NaN counts as a change).

@@ -3,11 +3,13 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <ostream>
 
 #include <nlohmann/json.hpp>
 
 #include "shell/client_config.h"
+#include "shell/coop_session.h"
 #include "shell/desktop_input.h"
 #include "shell/frontend/frontend.h"
 #include "shell/mission_setup.h"
@@ -20,9 +22,12 @@ namespace bastion {
 // none is given, `loadSelectedMission` of the session's sources does.
 using MissionSetup = std::function<void(World&)>;
 
+class Audio;
+
 // What the shell's handling of front-end requests acts on during the frame
-// loop. It owns none of the long-lived objects: the program entry does, and
-// hands them in by reference; the rest is loop state that lives across frames.
+// loop. The program entry owns the long-lived objects and hands them in by
+// reference; the session owns the co-op session (released before the World)
+// and the loop state that lives across frames.
 struct ShellSession {
     ShellSession(Frontend& menu, World& current, ClientConfig& settings, std::ostream& errors)
         : frontend(menu), world(current), config(settings), err(errors) {}
@@ -36,6 +41,7 @@ struct ShellSession {
     std::filesystem::path savePath;  // empty: no campaign save (sandbox play)
     MissionSources sources;          // the prototype and layout end with a skirmish set-up
     bool difficultyChosen = false;   // the command line chose it; saves never override it
+    int chosenDifficulty = 0;        // what it chose: a new lobby's host asks the room for it
     // Generated once per skirmish, so a restart replays the same mission.
     std::optional<nlohmann::json> skirmishRecipe;
     ArmRig rig;
@@ -45,6 +51,14 @@ struct ShellSession {
     // Relative mouse mode of the desktop window; empty in the headset.
     std::function<void(bool on)> setRelativeMouse;
     bool frameLimited = false;  // a "--frames" run never grabs the mouse
+
+    // Co-op: the lobby server and the player's name (configuration after the
+    // command line), and the game audio that voice playback goes through
+    // (null: no audio object, as in tests).
+    std::string server;
+    std::string playerName;
+    Audio* audio = nullptr;
+    CoopSession coop;
 
     bool keepGoing = true;
     bool freshCampaign = false;  // the next save overwrites instead of merging

@@ -16,6 +16,7 @@ u32 clockSeed() {
 
 void openSkirmishSetup(ShellSession& session) {
     Frontend& frontend = session.frontend;
+    if (session.coop.active()) leaveCoop(session);
     frontend.skirmish = true;
     frontend.skirmishSettings = SkirmishSettings{};
     frontend.skirmishSettings.seed = clockSeed();

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,17 +19,18 @@ namespace bastion::coop::testing {
 // error read through pipes. Ended with SIGTERM when the test is done.
 class LobbyProcess {
 public:
-    explicit LobbyProcess(const std::vector<std::string>& args) {
+    explicit LobbyProcess(const std::vector<std::string>& args, std::string program = STORMBASTION_LOBBY_EXECUTABLE) {
         int out[2], err[2];
         if (::pipe(out) != 0 || ::pipe(err) != 0) return;
         pid_ = ::fork();
         if (pid_ == 0) {
+            // The server never outlives a test that dies without cleaning up.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
             ::dup2(out[1], 1);
             ::dup2(err[1], 2);
             ::close(out[0]);
             ::close(err[0]);
             std::vector<char*> argv;
-            std::string program = STORMBASTION_LOBBY_EXECUTABLE;
             argv.push_back(program.data());
             std::vector<std::string> copies = args;
             for (std::string& a : copies) argv.push_back(a.data());
@@ -59,6 +61,8 @@ public:
     std::optional<std::string> errorLine(std::chrono::milliseconds limit = std::chrono::seconds(10)) {
         return nextLine(err_, errBuffer_, limit);
     }
+
+    pid_t pid() const { return pid_; }
 
     // Sends `signal` and waits up to `limit` for the exit; its code, or none.
     std::optional<int> stop(int signal, std::chrono::milliseconds limit) {

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include "coop/enet_peers.h"
 #include "coop/transport.h"
 #include "coop/wire_failure.h"
@@ -116,6 +121,62 @@ TEST(Transport, ServerRefusesBadPacketsAndKeepsServing) {
             EXPECT_EQ(client.disconnectData, kBadMessage) << c.what;
         }
     }
+}
+
+// One datagram to 127.0.0.1:port from a fresh socket (a stranger's address).
+void sendDatagram(std::uint16_t port, const std::vector<std::uint8_t>& bytes) {
+    const int handle = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(port);
+    ::sendto(handle, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    ::close(handle);
+}
+
+TEST(Transport, CountsDatagramsFromNoPeer) {
+    Server server;
+    Client client(server.transport.port());
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); }, [&] { return server.count(Event::kConnect) == 1; }));
+    client.transport.send(client.peer, {{"op", "hello"}}, kLobbyChannel);
+    client.transport.flush();
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); }, [&] { return server.count(Event::kMessage) == 1; }));
+    EXPECT_EQ(server.transport.foreign(), 0u) << "a peer's own traffic is not foreign";
+
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        bool foreign;
+    } cases[] = {
+        {"one byte", {0x00}, true},
+        {"the connected peer's slot, from another address", {0x00, 0x00, 0x01, 0x02, 0x03, 0x04}, true},
+        {"an unused peer slot", {0x00, 0x05, 0x01, 0x02, 0x03, 0x04}, true},
+        {"a slot beyond the host's", {0x0F, 0x00, 0x01, 0x02}, true},
+        {"a connection request's slot", {0x0F, 0xFF, 0x01, 0x02}, false},
+    };
+    for (const auto& c : cases) {
+        const std::uint64_t before = server.transport.foreign();
+        sendDatagram(server.transport.port(), c.bytes);
+        // The client's next message shows the datagram sent before it was read.
+        client.transport.send(client.peer, {{"op", "after"}}, kLobbyChannel);
+        client.transport.flush();
+        const std::size_t messages = server.count(Event::kMessage);
+        ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); },
+                              [&] { return server.count(Event::kMessage) > messages; }))
+            << c.what;
+        EXPECT_EQ(server.transport.foreign() - before, c.foreign ? 1u : 0u) << c.what;
+    }
+}
+
+TEST(Transport, DisconnectEventsCarryTheirData) {
+    Server server;
+    Client client(server.transport.port());
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); },
+                          [&] { return server.count(Event::kConnect) == 1 && !client.events.empty(); }));
+    enet_peer_disconnect_now(server.events[0].peer, kDropped);
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); }, [&] { return client.events.size() == 2; }));
+    EXPECT_EQ(client.events[1].kind, Event::kDisconnect);
+    EXPECT_EQ(client.events[1].data, kDropped);
 }
 
 TEST(Transport, SendLimits) {

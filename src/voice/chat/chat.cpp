@@ -8,6 +8,7 @@
 #include <deque>
 #include <exception>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "net/endpoint.h"
@@ -94,6 +95,11 @@ struct Chat::Impl {
         if (captureDevice != 0 || !enabled || captureTried) return;
         captureTried = true;
         startAudio();
+        // SDL's dummy driver claims a capture device but reads past its own
+        // buffer when one is opened.
+        const char* driver = SDL_GetCurrentAudioDriver();
+        if (driver != nullptr && std::string_view(driver) == "dummy")
+            throw std::runtime_error("Microphone unavailable: no capture with the dummy audio driver");
         SDL_AudioSpec want{};
         want.freq = sampleRate;
         want.format = AUDIO_F32SYS;

@@ -11,9 +11,14 @@ constexpr std::uint64_t kActionSet = 3;
 json handValue(std::uint64_t action, int hand) {
     const auto found = state().actions.find(action);
     if (hand < 0 || found == state().actions.end()) return nullptr;
-    const json actions = currentFrame().value("actions", json::object());
-    const json values = actions.value(found->second.name, json::array());
-    return values.is_array() && static_cast<std::size_t>(hand) < values.size() ? values[hand] : json();
+    const json& frame = currentFrame();
+    const auto actions = frame.find("actions");
+    if (actions == frame.end()) return nullptr;
+    const auto values = actions->find(found->second.name);
+    if (values == actions->end() || !values->is_array() || static_cast<std::size_t>(hand) >= values->size()) {
+        return nullptr;
+    }
+    return (*values)[static_cast<std::size_t>(hand)];
 }
 
 json actionValue(std::uint64_t action, XrPath subactionPath) { return handValue(action, handOf(subactionPath)); }

@@ -1,6 +1,9 @@
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include <GL/gl.h>
 
@@ -118,7 +121,7 @@ XRAPI_ATTR XrResult XRAPI_CALL waitImage(XrSwapchain handle, const XrSwapchainIm
 // Writes the released image as a binary PPM, top row first.
 void dump(const Swapchain& chain, GLuint texture) {
     const char* folder = std::getenv("BASTION_XR_DUMP");
-    if (folder == nullptr) return;
+    if (folder == nullptr || *folder == '\0') return;
     GLint bound = 0;
     GLint alignment = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
@@ -151,6 +154,14 @@ XRAPI_ATTR XrResult XRAPI_CALL releaseImage(XrSwapchain handle, const XrSwapchai
 XRAPI_ATTR XrResult XRAPI_CALL waitFrame(XrSession, const XrFrameWaitInfo*, XrFrameState* frame) {
     State& s = state();
     if (!s.sessionRunning) return XR_ERROR_SESSION_NOT_RUNNING;
+    // A display's refresh paces its frames: "period_ms" keeps them that far
+    // apart, as a headset does.
+    const auto period = std::chrono::milliseconds(s.script.value("period_ms", 0));
+    if (period.count() > 0) {
+        const auto now = std::chrono::steady_clock::now();
+        s.nextWake = s.waitedFrames == 0 ? now : std::max(s.nextWake + period, now);
+        std::this_thread::sleep_until(s.nextWake);
+    }
     ++s.waitedFrames;
     frame->predictedDisplayTime = kFirstDisplayTime + s.waitedFrames * kPeriod;
     frame->predictedDisplayPeriod = kPeriod;
@@ -188,7 +199,7 @@ XRAPI_ATTR XrResult XRAPI_CALL endFrame(XrSession, const XrFrameEndInfo* info) {
 
 XRAPI_ATTR XrResult XRAPI_CALL locateViews(XrSession, const XrViewLocateInfo* info, XrViewState* viewState,
                                            std::uint32_t capacity, std::uint32_t* count, XrView* views) {
-    const json frame = currentFrame();
+    const json& frame = currentFrame();
     const std::size_t configured = state().script.value("views", json::parse("[[64,48],[64,48]]")).size();
     *count = static_cast<std::uint32_t>(configured);
     if (capacity < configured) return XR_ERROR_SIZE_INSUFFICIENT;

@@ -1,6 +1,7 @@
 // A small OpenXR runtime for tests, loaded by the system's OpenXR loader
 // through a manifest named by XR_RUNTIME_JSON. BASTION_XR_SCRIPT names its
-// JSON script, BASTION_XR_LOG the file it appends one JSON line per call to.
+// JSON script, BASTION_XR_LOG the file it appends one JSON line per call to
+// (none when empty).
 
 #include <algorithm>
 #include <cstdio>
@@ -43,7 +44,7 @@ void resetState() {
 
 void log(json entry) {
     const char* path = std::getenv("BASTION_XR_LOG");
-    if (path == nullptr) return;
+    if (path == nullptr || *path == '\0') return;
     if (std::FILE* file = std::fopen(path, "a")) {
         const std::string line = entry.dump() + "\n";
         std::fwrite(line.data(), 1, line.size(), file);
@@ -51,11 +52,18 @@ void log(json entry) {
     }
 }
 
-json currentFrame() {
-    const json frames = state().script.value("frames", json::array());
-    if (!frames.is_array() || frames.empty()) return json::object();
-    const std::size_t index = state().waitedFrames == 0 ? 0 : static_cast<std::size_t>(state().waitedFrames - 1);
-    return frames[std::min(index, frames.size() - 1)];
+const json& currentFrame() {
+    static const json none = json::object();
+    const json& script = state().script;
+    const auto frames = script.find("frames");
+    if (frames == script.end() || !frames->is_array() || frames->empty()) return none;
+    // An entry stands for "repeat" frames in a row (one when not given).
+    long remaining = state().waitedFrames == 0 ? 0 : state().waitedFrames - 1;
+    for (const json& frame : *frames) {
+        remaining -= frame.value("repeat", 1L);
+        if (remaining < 0) return frame;
+    }
+    return frames->back();
 }
 
 std::uint64_t newHandle() { return ++state().nextHandle; }

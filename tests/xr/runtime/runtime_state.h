@@ -2,6 +2,7 @@
 // The test runtime's state: one instance and one session at a time, driven
 // by a JSON script and logging each call as one JSON line.
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -48,6 +49,7 @@ struct State {
     std::uint64_t nextHandle = 100;
     bool sessionRunning = false;
     int waitedFrames = 0;
+    std::chrono::steady_clock::time_point nextWake;
     int endedFrames = 0;
 };
 
@@ -56,7 +58,7 @@ State& state();
 void resetState();
 void log(nlohmann::json entry);
 // The script's entry for the frame being waited on (the last one repeats).
-nlohmann::json currentFrame();
+const nlohmann::json& currentFrame();
 
 std::uint64_t newHandle();
 std::string pathName(XrPath path);

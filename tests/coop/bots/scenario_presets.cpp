@@ -1,0 +1,48 @@
+#include "coop/bots/scenario.h"
+
+#include <vector>
+
+namespace bastion::coopbots {
+
+std::optional<Scenario> scenarioNamed(const std::string& name) {
+    // The short run is the CI entry: a sanitised build on a shared, often
+    // overloaded machine, so it checks that everything flows, not how fast.
+    Scenario s;
+    s.name = name;
+    if (name == "short") {
+        s.rooms = 2;
+        s.seconds = 4.0;
+        s.floodPerSecond = 2000.0;
+        s.snapshotShare = 0.0;
+    } else if (name == "soak") {
+        s.voiceTolerance = 0.01;
+    } else if (name == "lossy") {
+        s.rooms = 8;
+        s.loss = 0.05;
+        s.jitterMs = 30.0;
+        s.snapshotShare = 0.8;
+    } else if (name == "stop") {
+        s.rooms = 8;
+        s.seconds = 20.0;
+        s.stopAt = 5.0;
+        s.stopSeconds = 2.0;
+        s.snapshotShare = 0.75;  // two of twenty seconds carry no snapshot
+    } else if (name == "stall") {
+        s.rooms = 8;
+        s.seconds = 25.0;
+        s.stopAt = 5.0;
+        s.stopSeconds = 12.0;
+        s.snapshotShare = 0.0;
+        s.expectLost = true;
+    } else if (name == "flood") {
+        s.seconds = 30.0;
+        s.floodPerSecond = 20000.0;
+        s.snapshotShare = 0.8;
+        s.stepP99Ms = 16.0;
+    } else {
+        return std::nullopt;
+    }
+    return s;
+}
+
+}  // namespace bastion::coopbots
