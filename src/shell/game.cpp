@@ -18,13 +18,14 @@
 namespace bastion {
 namespace {
 
-MissionSources missionSources(const Startup& state) {
+MissionSources missionSources(const Startup& state, std::ostream& out) {
     MissionSources sources;
     sources.retail = state.retail;
     sources.proceduralLayout = state.options.proceduralLayout;
     sources.prototype = state.options.prototype;
     sources.prototypeSeed = state.options.prototypeSeed;
     sources.fixture = state.options.fixture;
+    sources.out = &out;
     return sources;
 }
 
@@ -56,7 +57,7 @@ void runGame(Startup& state, std::ostream& out, std::ostream& err) {
     World world;
     world.difficulty = frontend.difficulty;
     world.configure(frontend.loadout, renderer.armRig);
-    FrameLoop loop(GameParts{state, window, renderer, audio, world, missionSources(state), out, err, xr.get()});
+    FrameLoop loop(GameParts{state, window, renderer, audio, world, missionSources(state, out), out, err, xr.get()});
     if (frontend.screen == Frontend::kPlaying) loop.relativeMouse(true);
     loop.loadFirstMission();
     if (options.ejectionPreview >= 0.0f) previewEjection(world, frontend, options.ejectionPreview);

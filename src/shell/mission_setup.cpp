@@ -4,17 +4,16 @@
 #include <string>
 
 #include "shell/frontend/frontend.h"
+#include "shell/skirmish_mission.h"
 #include "world/world.h"
 
 namespace bastion {
 
-// Skirmishes come with their generator; until then their start fails with
-// its own message instead of loading something else.
 void loadSelectedMission(World& fresh, Frontend& frontend, const MissionSources& sources,
                          std::optional<nlohmann::json>& skirmishRecipe) {
-    static_cast<void>(skirmishRecipe);
-    if (frontend.skirmish) throw std::runtime_error("Skirmish generation is not available in this build");
-    if (!sources.proceduralLayout.empty()) {
+    if (frontend.skirmish) {
+        loadSkirmishMission(fresh, frontend, sources, skirmishRecipe);
+    } else if (!sources.proceduralLayout.empty()) {
         fresh.loadProceduralPrototype(sources.retail, sources.proceduralLayout);
     } else if (sources.prototype) {
         fresh.loadMissionPrototype(sources.retail, sources.prototypeSeed);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 
 #include <nlohmann/json.hpp>
 
@@ -19,6 +20,7 @@ struct MissionSources {
     bool prototype = false;
     u32 prototypeSeed = 0;
     bool fixture = false;
+    std::ostream* out = nullptr;  // standard output, for the skirmish seed line
 };
 
 // Fills a freshly built World with the mission the front end selects: the

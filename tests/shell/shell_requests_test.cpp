@@ -405,13 +405,22 @@ TEST_F(ShellRequests, SkirmishSetupStartsFromFreshSettings) {
 TEST_F(ShellRequests, SkirmishGenerationFailureStaysOnTheSetup) {
     world.objectiveText = "BACKDROP";
     chooseCampaign(0, 2);
-    // The mission setup of this build has no skirmish generator.
+    // Settings the generator refuses, then a generated recipe that cannot be
+    // built from content without the decoded missions.
     session.loadSelectedMission = nullptr;
+    menu().skirmishSettings.mapBlocks = 9;
     script.open(F::kSkirmishSetup, 9);
     script.select();
     EXPECT_EQ(menu().screen, F::kSkirmishSetup);
     EXPECT_EQ(menu().notice, "CHANGE SEED OR SETTINGS AND TRY AGAIN");
-    EXPECT_EQ(err.str(), "Skirmish generation: Skirmish generation is not available in this build\n");
+    EXPECT_EQ(err.str(), "Skirmish generation: Invalid Skirmish settings: map cells must be 2..8\n");
+    EXPECT_EQ(world.objectiveText, "BACKDROP");
+    err.str("");
+    menu().skirmishSettings.mapBlocks = 4;
+    script.select();
+    EXPECT_EQ(menu().screen, F::kSkirmishSetup);
+    EXPECT_EQ(err.str(), "Skirmish generation: Mission prototype requires both decoded games and the SB2 shared atlas\n");
+    EXPECT_FALSE(session.skirmishRecipe.has_value());
     EXPECT_EQ(world.objectiveText, "BACKDROP");
 
     // A recipe generated but failing to load is dropped as well.
