@@ -92,8 +92,9 @@ void Renderer::drawStormer(const Pilot& pilot, float tilt) {
     glBindVertexArray(cubeVertexArray);
 }
 
-void Renderer::drawArms(const World& world) {
-    const Pilot& pilot = world.pilot;
+void Renderer::drawArms(const World& world) { drawArms(world.pilot); }
+
+void Renderer::drawArms(const Pilot& pilot) {
     for (std::size_t hand = 0; hand < 2; ++hand) {
         const Arm& arm = pilot.arms[hand];
         if (!arm.tracked) continue;

@@ -96,7 +96,9 @@ void Renderer::clearWorld() {
     for (Model& model : pickupModels) deleteModel(model);
     targetModels.clear();
     wreckModels.clear();
-    uploadedWorld.reset();
+    wreckPlaces.clear();
+    pickupPlaces.clear();
+    uploadedWorld = 0;
 }
 
 }  // namespace bastion

@@ -90,6 +90,11 @@ public:
     void drawScene(const World& world, const Matrix& projection, const Matrix& camera, const Matrix& hud,
                    bool paused, const Frontend* frontend);
 
+    // The loaded mission's meshes (ground, water, targets, wrecks, pickups)
+    // under the current frame matrix. The first call for a World loads the
+    // atlases it needs and uploads its meshes; later calls only draw. Throws
+    // std::runtime_error when the program or an atlas cannot be made.
+    void drawWorld(const World& world);
     // Releases the uploaded meshes of the current World.
     void clearWorld();
     void releaseGlObjects();
@@ -101,6 +106,7 @@ public:
     void horizon(const World& world);
     void drawWorldLayer(const World& world, const Matrix& camera, bool paused, const Frontend* frontend);
     void drawArms(const World& world);
+    void drawArms(const Pilot& pilot);
 
     // Named models. `model` draws one under M (model space to world) when it
     // passes the visibility test; `modelPreview` centres it on its bounds,
@@ -176,8 +182,18 @@ public:
     std::map<std::string, ModelRig> rigs;
     ArmRig armRig;
 
+    // A resting place worked out once for the placement it was found for
+    // (a wreck's or a pickup's), kept while that placement holds.
+    struct CachedPlace {
+        std::array<float, 6> placement{};
+        Vec3 place;
+        bool known = false;
+    };
+
     // The uploaded World's meshes, the atlases and the world program.
-    SharedMesh uploadedWorld;
+    // `uploadedWorld` is the identity of the World they were taken from, 0
+    // for none.
+    std::uint64_t uploadedWorld = 0;
     std::vector<Model> targetModels;
     std::vector<Model> wreckModels;
     std::array<std::uint32_t, 32> pickupTypes{};
@@ -190,6 +206,8 @@ public:
     std::array<std::uint32_t, 2> gameplayAtlas{};
     int gameplayAtlasKey = -1;
     std::int32_t worldTransformLocation = -1;
+    std::vector<CachedPlace> wreckPlaces;
+    std::vector<CachedPlace> pickupPlaces;
 };
 
 // `text` wrapped greedily into lines of at most `width` bytes; a single word

@@ -80,6 +80,7 @@ void World::loadMission(const std::filesystem::path& root, int mission, int camp
     std::copy(std::begin(scaling.healthPair), std::end(scaling.healthPair), healthPair);
 
     clearMissionLists(*this);
+    identity = nextWorldIdentity();
     readyPilot(pilot, m);
     horizon = decodeInt(m.at("horizon"));
     groundColour = decodeColour(m.at("ground"));

@@ -1,6 +1,7 @@
 #include "world/world.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace bastion {
 
@@ -19,7 +20,14 @@ std::vector<Target> testRangeTargets() {
     return boxes;
 }
 
-World::World() : targets(testRangeTargets()) { std::fill(std::begin(slots), std::end(slots), -1); }
+u64 nextWorldIdentity() {
+    static std::atomic<u64> last{0};
+    return ++last;
+}
+
+World::World() : identity(nextWorldIdentity()), targets(testRangeTargets()) {
+    std::fill(std::begin(slots), std::end(slots), -1);
+}
 
 void World::configure(const Loadout& loadout, const ArmRig& rig) {
     pilot.rig = rig;

@@ -130,6 +130,10 @@ public:
     bool enemyLineOfSight(Vec3 from, Vec3 to, int skip1, int skip2) const;
 
     Pilot pilot;
+    // Which load this World holds: a fresh value for every World made and
+    // every mission loaded, so that a viewer holding copies of its meshes
+    // knows when they are stale.
+    u64 identity = 0;
     bool coop = false;
     std::vector<Pilot> others;
     int difficulty = 0;
@@ -176,6 +180,9 @@ public:
     std::vector<SoundEvent> sounds;
     std::string objectiveText;
 };
+
+// A value no World has held before in this process; never 0.
+u64 nextWorldIdentity();
 
 // The native test range of a default World: 35 boxes in five rows.
 std::vector<Target> testRangeTargets();

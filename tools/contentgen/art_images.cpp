@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "contentgen/effect_art.h"
 #include "contentgen/hud_font.h"
 #include "contentgen/json_file.h"
 #include "contentgen/scenery_art.h"
@@ -55,7 +56,7 @@ ArtImage briefingPanel() {
 
 void writeArt(const std::filesystem::path& retail) {
     std::vector<ArtImage> sb1{{"hud-font", kFontWidth, kFontHeight, hudFontPixels()}, briefingPanel()};
-    for (std::vector<ArtImage> more : {menuPanels(), missionThumbnails(0), horizonImages(0)})
+    for (std::vector<ArtImage> more : {menuPanels(), missionThumbnails(0), horizonImages(0), effectArt()})
         std::move(more.begin(), more.end(), std::back_inserter(sb1));
     writeArtFolder(retail / "art", sb1);
     std::vector<ArtImage> sb2 = missionThumbnails(1);

@@ -21,7 +21,7 @@ struct ArtImage {
 ArtImage briefingPanel();
 
 // The SB1 art folder ("art": "manifest.json" with the HUD font, the menu
-// panels, the mission thumbnails and the horizons) and the SB2 art folder
+// panels, the mission thumbnails, the horizons and the effect images) and the SB2 art folder
 // ("sb2/art": its thumbnails and horizons).
 void writeArt(const std::filesystem::path& retail);
 

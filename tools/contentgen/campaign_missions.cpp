@@ -7,6 +7,7 @@
 #include "contentgen/gameplay_models.h"
 #include "contentgen/mission_sketch.h"
 #include "contentgen/palette.h"
+#include "contentgen/world_atlas.h"
 
 namespace bastion::contentgen {
 namespace {
@@ -338,7 +339,8 @@ nlohmann::json missionsDocument(int campaign) {
             {"dynamic_models", dynamicModels()},
             {"variants", variantModels()},
             {"cry_table", colourTable()},
-            {"texture_uv", textureCoordinates()}};
+            {"texture_uv", textureCoordinates()},
+            {"atlas_size", {kAtlasWidth, kAtlasHeight}}};
 }
 
 }  // namespace bastion::contentgen

@@ -10,6 +10,7 @@
 #include "contentgen/import_manifest.h"
 #include "contentgen/json_file.h"
 #include "contentgen/music_content.h"
+#include "contentgen/world_atlas.h"
 
 namespace bastion::contentgen {
 
@@ -21,13 +22,16 @@ void writeContentTree(const std::filesystem::path& root) {
     const nlohmann::json sb1 = missionsDocument(0);
     writeJsonFile(root / "gameplay/missions.json", sb1);
     writeGameplayModels(root / "gameplay");
+    writeAtlases(root / "gameplay", 0);
 
     writeJsonFile(root / "sb2/gameplay/missions.json", missionsDocument(1));
     writeGameplayModels(root / "sb2/gameplay");
+    writeAtlases(root / "sb2/gameplay", 1);
     // The SB2 cartridge carries the SB1 missions too; its copy takes their
     // place when the shared folder is preferred, its models falling back to
     // the SB1 gameplay folder.
     writeJsonFile(root / "sb2/shared/gameplay/missions.json", sb1);
+    writeAtlases(root / "sb2/shared/gameplay", 0);
 
     writeModelsFolder(root / "models");
     writeArt(root);
