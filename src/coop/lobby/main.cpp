@@ -112,15 +112,16 @@ int run(const Options& options) {
     if (!std::filesystem::is_directory(options.retail, error))
         throw std::runtime_error("Missing retail folder: " + options.retail.string());
     bastion::coop::Server server(options.retail, options.bind, options.port, options.voicePort);
-    const nlohmann::json first = server.report();
-    std::cout << "Lobby server on " << options.bind << " port " << first["port"].get<unsigned>() << ", voice port "
-              << first["voice"].value("port", 0u) << ", retail folder " << options.retail.string() << std::endl;
-
+    // Stopping is handled before the banner tells anyone the server is up:
+    // a supervisor that stops it right after the banner gets a clean stop.
     struct sigaction action {};
     action.sa_handler = requestStop;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    const nlohmann::json first = server.report();
+    std::cout << "Lobby server on " << options.bind << " port " << first["port"].get<unsigned>() << ", voice port "
+              << first["voice"].value("port", 0u) << ", retail folder " << options.retail.string() << std::endl;
 
     Clock::time_point last = Clock::now();
     Clock::time_point nextStep = last + kStepPeriod;
