@@ -5,15 +5,12 @@
 #include <string>
 
 #include "demo_tree.h"
+#include "undying_pilot_steps.h"
 
 namespace {
 
 using bastion::Target;
 using bastion::World;
-
-constexpr float kFrame = 1.0f / 90.0f;
-// Frames between reloads, so the run keeps its full cast of units.
-constexpr int kFramesPerLoad = 900;
 
 std::size_t enemyUnits(const World& world) {
     return static_cast<std::size_t>(std::count_if(world.targets.begin(), world.targets.end(), [](const Target& t) {
@@ -43,22 +40,9 @@ void BM_StepBusiestDemoMission(benchmark::State& state) {
     const bastion::bench::DemoMission busiest = busiestDemoMission();
     World world;
     load(world, busiest);
-    const bastion::Input input;
-    int frame = 0;
-    std::size_t projectiles = 0;
-    for (auto _ : state) {
-        if (++frame == kFramesPerLoad) {
-            state.PauseTiming();
-            load(world, busiest);
-            frame = 0;
-            state.ResumeTiming();
-        }
-        world.step(input, kFrame, true);
-        world.pilot.health = 100.0f;
-        world.pilot.status = bastion::kStatusActive;
-        world.sounds.clear();
-        projectiles = std::max(projectiles, world.projectiles.size());
-    }
+    const bastion::Input still;
+    const std::size_t projectiles = bastion::bench::stepWithUndyingPilot(
+        state, world, [&](World& w) { load(w, busiest); }, [&](int) { return still; });
     state.SetLabel(bastion::bench::describe(busiest) + ", " + std::to_string(enemyUnits(world)) + " units, up to " +
                    std::to_string(projectiles) + " projectiles");
 }
@@ -70,26 +54,16 @@ void BM_StepBusiestDemoMissionUnderFire(benchmark::State& state) {
     const bastion::bench::DemoMission busiest = busiestDemoMission();
     World world;
     load(world, busiest);
-    int frame = 0;
-    std::size_t projectiles = 0;
-    for (auto _ : state) {
-        if (++frame == kFramesPerLoad) {
-            state.PauseTiming();
-            load(world, busiest);
-            frame = 0;
-            state.ResumeTiming();
-        }
+    const auto sweepingFire = [](int frame) {
         bastion::Input input;
         for (bool& fire : input.fire) fire = true;
         input.axes[0] = std::sin(static_cast<float>(frame) * 0.05f) * 0.6f;
         input.axes[3] = std::sin(static_cast<float>(frame) * 0.031f);
         input.axes[4] = -0.1f + 0.15f * std::sin(static_cast<float>(frame) * 0.07f);
-        world.step(input, kFrame, true);
-        world.pilot.health = 100.0f;
-        world.pilot.status = bastion::kStatusActive;
-        world.sounds.clear();
-        projectiles = std::max(projectiles, world.projectiles.size());
-    }
+        return input;
+    };
+    const std::size_t projectiles = bastion::bench::stepWithUndyingPilot(
+        state, world, [&](World& w) { load(w, busiest); }, sweepingFire);
     state.SetLabel(bastion::bench::describe(busiest) + ", up to " + std::to_string(projectiles) + " projectiles");
 }
 BENCHMARK(BM_StepBusiestDemoMissionUnderFire)->Unit(benchmark::kMicrosecond);

@@ -1,18 +1,14 @@
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <string>
 
 #include "demo_tree.h"
 #include "procedural/grid_recipe.h"
+#include "undying_pilot_steps.h"
 
 namespace {
 
 using bastion::World;
-
-constexpr float kFrame = 1.0f / 90.0f;
-// Frames between rebuilds, so the run keeps its full cast of units.
-constexpr int kFramesPerBuild = 900;
 
 void build(World& world, const nlohmann::json& recipe) {
     world = World{};
@@ -29,22 +25,9 @@ void BM_StepFullProceduralMission(benchmark::State& state) {
     recipe["encounters"] = {{"ground_per_zone", 12}, {"air_units", 8}};
     World world;
     build(world, recipe);
-    const bastion::Input input;
-    int frame = 0;
-    std::size_t projectiles = 0;
-    for (auto _ : state) {
-        if (++frame == kFramesPerBuild) {
-            state.PauseTiming();
-            build(world, recipe);
-            frame = 0;
-            state.ResumeTiming();
-        }
-        world.step(input, kFrame, true);
-        world.pilot.health = 100.0f;
-        world.pilot.status = bastion::kStatusActive;
-        world.sounds.clear();
-        projectiles = std::max(projectiles, world.projectiles.size());
-    }
+    const bastion::Input still;
+    const std::size_t projectiles = bastion::bench::stepWithUndyingPilot(
+        state, world, [&](World& w) { build(w, recipe); }, [&](int) { return still; });
     state.SetLabel(std::to_string(world.targets.size()) + " targets, " + std::to_string(world.ground.size()) +
                    " ground triangles, up to " + std::to_string(projectiles) + " projectiles");
 }

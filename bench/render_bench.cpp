@@ -200,13 +200,7 @@ void BM_FourWalkers(benchmark::State& state) {
         pilots[i].walk_speed = 1.5f;
         pilots[i].angles[1] = 0.2f * static_cast<float>(i);
     }
-    vant::Matrix projection{};
-    projection[0] = 1.0f / (0.7602044f * 1280.0f / 800.0f);
-    projection[5] = 1.3154358f;
-    projection[10] = -1.0000333f;
-    projection[11] = -1.0f;
-    projection[14] = -0.10000167f;
-    renderer->frameMatrix = vant::multiply(projection, vant::translation(0.0f, -6.0f, 0.0f));
+    renderer->frameMatrix = vant::multiply(desktopProjection(), vant::translation(0.0f, -6.0f, 0.0f));
     for (auto _ : state) {
         for (bastion::Pilot& pilot : pilots) {
             pilot.gait += 0.1f;
