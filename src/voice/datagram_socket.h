@@ -39,6 +39,7 @@ public:
 
     // Up to 128 waiting datagrams, never blocking; oversized ones are dropped.
     std::vector<Datagram> receive();
+    static std::size_t batchSize();
     // True when the whole datagram went out.
     bool send(std::span<const std::byte> bytes);
     bool sendTo(std::span<const std::byte> bytes, const sockaddr_storage& address, socklen_t length);

@@ -19,6 +19,11 @@ constexpr double datagramsPerSecond = 55.0;
 constexpr std::chrono::seconds forwardSilenceLimit{5};
 constexpr float proximityRange = 60.0f;
 constexpr std::uint32_t replayWindow = 64;
+// Datagrams one poll acts on. Rejected ones do not count, up to a bound on
+// reads, so that a flood of stray datagrams is read and dropped cheaply
+// instead of crowding the speakers out of the socket buffer.
+constexpr std::uint64_t datagramsPerPoll = 128;
+constexpr int batchesPerPoll = 8;
 
 const Participant* findParticipant(std::span<const Participant> participants, std::uint32_t id) {
     for (const Participant& participant : participants) {
@@ -187,8 +192,15 @@ void Relay::remove(std::uint32_t player) { impl_->peers.erase(player); }
 
 void Relay::poll(std::span<const Participant> participants, std::uint64_t session) {
     const SteadyTime time = impl_->now();
-    for (const Datagram& datagram : impl_->socket.receive()) {
-        impl_->handle(datagram, participants, session, time);
+    std::uint64_t actedOn = 0;
+    for (int batch = 0; batch < batchesPerPoll && actedOn < datagramsPerPoll; ++batch) {
+        const std::vector<Datagram> datagrams = impl_->socket.receive();
+        for (const Datagram& datagram : datagrams) {
+            const std::uint64_t rejectedBefore = impl_->rejected;
+            impl_->handle(datagram, participants, session, time);
+            if (impl_->rejected == rejectedBefore) ++actedOn;
+        }
+        if (datagrams.size() < DatagramSocket::batchSize()) break;
     }
 }
 
