@@ -194,13 +194,14 @@ void Relay::poll(std::span<const Participant> participants, std::uint64_t sessio
     const SteadyTime time = impl_->now();
     std::uint64_t actedOn = 0;
     for (int batch = 0; batch < batchesPerPoll && actedOn < datagramsPerPoll; ++batch) {
-        const std::vector<Datagram> datagrams = impl_->socket.receive();
+        bool mayHoldMore = false;
+        const std::vector<Datagram> datagrams = impl_->socket.receive(&mayHoldMore);
         for (const Datagram& datagram : datagrams) {
             const std::uint64_t rejectedBefore = impl_->rejected;
             impl_->handle(datagram, participants, session, time);
             if (impl_->rejected == rejectedBefore) ++actedOn;
         }
-        if (datagrams.size() < DatagramSocket::batchSize()) break;
+        if (!mayHoldMore) break;
     }
 }
 
