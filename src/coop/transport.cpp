@@ -19,6 +19,9 @@ constexpr enet_uint32 kENetReceiveRound = 256;
 // socket buffer so that the peers' own datagrams are lost, and the poll
 // stays bounded (a garbage datagram costs about a microsecond).
 constexpr int kMaxExtraReceiveRounds = 7;
+// A server's socket holds a slow step's worth of 128 peers' datagrams (and
+// of a flood beside them) instead of ENet's 256 kB. The system may grant less.
+constexpr int kServerReceiveBuffer = 4 << 20;
 constexpr enet_uint32 kTimeoutLimit = 8;
 constexpr enet_uint32 kTimeoutMinimum = 3000;
 constexpr enet_uint32 kTimeoutMaximum = 8000;
@@ -76,6 +79,7 @@ Transport::Transport(bool server, const std::string& address, std::uint16_t port
         throw std::runtime_error("Invalid server address");
     host_ = enet_host_create(server ? &bind : nullptr, server ? kServerPeerSlots : 1, kChannelCount, 0, 0);
     if (host_ == nullptr) throw std::runtime_error("Cannot open ENet socket");
+    if (server) enet_socket_set_option(host_->socket, ENET_SOCKOPT_RCVBUF, kServerReceiveBuffer);
     host_->maximumPacketSize = kPacketLimit;
     host_->maximumWaitingData = kWaitingDataLimit;
     enet_host_compress_with_range_coder(host_);
