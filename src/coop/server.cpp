@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "coop/wire_numbers.h"
-#include "coop/world_codec.h"
+#include "coop/snapshot_cbor.h"
 #include "shell/shared/player_name.h"
 
 namespace bastion::coop {
@@ -90,12 +90,10 @@ void Server::step(float dt) {
         for (const Player& member : room->players)
             participants.push_back({member.id, member.pilot.position, true, room->id});
         if (tick_ % kSnapshotEvery == 0 && room->round != 0) {
-            json snapshot = room->state();
-            snapshot["tick"] = tick_;
-            snapshot["world"] = worldWire(room->world);
+            const std::vector<std::uint8_t> snapshot = snapshotCbor(*room, tick_);
             // A snapshot that cannot go out is skipped; the next one follows.
             try {
-                sendToRoom(*room, snapshot, kSnapshotChannel);
+                transport_.sendEncoded(members(*room), snapshot, kSnapshotChannel);
             } catch (const std::exception&) {
                 ++skippedSnapshots_;
             }
@@ -178,11 +176,15 @@ std::unique_ptr<Room> Server::createRoom(const Peer& record, const json& body) {
     return room;
 }
 
-void Server::sendToRoom(const Room& room, const json& message, std::uint8_t channel) {
-    std::vector<ENetPeer*> members;
+std::vector<ENetPeer*> Server::members(const Room& room) const {
+    std::vector<ENetPeer*> found;
     for (const auto& [peer, record] : peers_)
-        if (record.room == room.code) members.push_back(peer);
-    transport_.send(members, message, channel);
+        if (record.room == room.code) found.push_back(peer);
+    return found;
+}
+
+void Server::sendToRoom(const Room& room, const json& message, std::uint8_t channel) {
+    transport_.send(members(room), message, channel);
 }
 
 void Server::publish(Room& room) { sendToRoom(room, room.state(), kLobbyChannel); }

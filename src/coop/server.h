@@ -46,6 +46,7 @@ private:
     std::unique_ptr<Room> createRoom(const Peer& record, const nlohmann::json& body);
     void publish(Room& room);
     void leave(ENetPeer* peer);
+    std::vector<ENetPeer*> members(const Room& room) const;
     void sendToRoom(const Room& room, const nlohmann::json& message, std::uint8_t channel);
 
     std::filesystem::path root_;

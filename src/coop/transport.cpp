@@ -161,6 +161,10 @@ void Transport::send(ENetPeer* peer, const nlohmann::json& message, std::uint8_t
 }
 
 void Transport::send(std::span<ENetPeer* const> peers, const nlohmann::json& message, std::uint8_t channel) {
+    sendEncoded(peers, nlohmann::json::to_cbor(message), channel);
+}
+
+void Transport::sendEncoded(std::span<ENetPeer* const> peers, std::span<const std::uint8_t> bytes, std::uint8_t channel) {
     std::vector<ENetPeer*> ready;
     for (ENetPeer* peer : peers) {
         if (peer == nullptr || peer->state != ENET_PEER_STATE_CONNECTED) continue;
@@ -171,7 +175,6 @@ void Transport::send(std::span<ENetPeer* const> peers, const nlohmann::json& mes
         ready.push_back(peer);
     }
     if (ready.empty()) return;
-    const std::vector<std::uint8_t> bytes = nlohmann::json::to_cbor(message);
     if (bytes.size() > host_->maximumPacketSize) throw std::runtime_error("Network state exceeds limit");
     // Snapshots and input beyond one datagram go as unreliable fragments: a
     // snapshot that lost a fragment is dropped, as a whole late one would be,

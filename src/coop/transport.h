@@ -74,6 +74,8 @@ public:
 
     // The same message to several peers, encoded once and shared by them.
     void send(std::span<ENetPeer* const> peers, const nlohmann::json& message, std::uint8_t channel);
+    // The same, for a message its caller encoded to CBOR itself.
+    void sendEncoded(std::span<ENetPeer* const> peers, std::span<const std::uint8_t> encoded, std::uint8_t channel);
 
     void flush();
     std::uint16_t port() const;
