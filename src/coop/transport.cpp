@@ -11,6 +11,17 @@ namespace bastion::coop {
 namespace {
 
 constexpr int kMaxEventsPerPoll = 256;
+// ENet reads at most this many datagrams per service call and then reports
+// nothing pending even when more wait in the socket.
+constexpr enet_uint32 kENetReceiveRound = 256;
+// Full receive rounds read beyond the first in one poll: a flood of datagrams
+// from no peer is read and dropped at this pace instead of filling the
+// socket buffer so that the peers' own datagrams are lost, and the poll
+// stays bounded (a garbage datagram costs about a microsecond).
+constexpr int kMaxExtraReceiveRounds = 7;
+// A server's socket holds a slow step's worth of 128 peers' datagrams (and
+// of a flood beside them) instead of ENet's 256 kB. The system may grant less.
+constexpr int kServerReceiveBuffer = 4 << 20;
 constexpr enet_uint32 kTimeoutLimit = 8;
 constexpr enet_uint32 kTimeoutMinimum = 3000;
 constexpr enet_uint32 kTimeoutMaximum = 8000;
@@ -68,6 +79,7 @@ Transport::Transport(bool server, const std::string& address, std::uint16_t port
         throw std::runtime_error("Invalid server address");
     host_ = enet_host_create(server ? &bind : nullptr, server ? kServerPeerSlots : 1, kChannelCount, 0, 0);
     if (host_ == nullptr) throw std::runtime_error("Cannot open ENet socket");
+    if (server) enet_socket_set_option(host_->socket, ENET_SOCKOPT_RCVBUF, kServerReceiveBuffer);
     host_->maximumPacketSize = kPacketLimit;
     host_->maximumWaitingData = kWaitingDataLimit;
     enet_host_compress_with_range_coder(host_);
@@ -101,8 +113,17 @@ std::vector<Event> Transport::poll() {
     const std::size_t limit = server() ? kServerMessageLimit : kClientMessageLimit;
     ENetEvent event;
     foreignCounter = &foreign_;
-    for (int serviced = 0; serviced < kMaxEventsPerPoll; ++serviced) {
-        if (enet_host_service(host_, &event, 0) <= 0) break;
+    int extraRounds = 0;
+    for (int serviced = 0; serviced < kMaxEventsPerPoll;) {
+        const enet_uint32 readBefore = host_->totalReceivedPackets;
+        const int result = enet_host_service(host_, &event, 0);
+        if (result < 0) break;
+        if (result == 0) {
+            if (host_->totalReceivedPackets - readBefore < kENetReceiveRound) break;
+            if (++extraRounds > kMaxExtraReceiveRounds) break;
+            continue;
+        }
+        ++serviced;
         switch (event.type) {
             case ENET_EVENT_TYPE_CONNECT:
                 if (server() && event.data != kProtocolMagic) {

@@ -15,6 +15,9 @@ namespace {
 
 constexpr int batchLimit = 128;
 constexpr std::size_t receiveBufferBytes = 1024;
+// A relay's socket holds about a fifth of a second of 128 speakers, so one
+// slow server step loses no voice. The system may grant less; that is fine.
+constexpr int relaySocketBufferBytes = 1 << 20;
 
 struct AddressListDeleter {
     void operator()(addrinfo* list) const { ::freeaddrinfo(list); }
@@ -30,6 +33,7 @@ native_socket::Handle openOne(const addrinfo& address, bool bind) {
             const int off = 0;
             ready = ::setsockopt(handle, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off) == 0;
         }
+        ::setsockopt(handle, SOL_SOCKET, SO_RCVBUF, &relaySocketBufferBytes, sizeof relaySocketBufferBytes);
         ready = ready && ::bind(handle, address.ai_addr, address.ai_addrlen) == 0;
     } else if (ready) {
         ready = ::connect(handle, address.ai_addr, address.ai_addrlen) == 0;
@@ -73,11 +77,13 @@ void DatagramSocket::open(const std::string& host, std::uint16_t port, bool bind
     port_ = native_socket::localPort(handle_);
 }
 
-std::vector<Datagram> DatagramSocket::receive() {
+std::vector<Datagram> DatagramSocket::receive(bool* mayHoldMore) {
     std::vector<Datagram> batch;
+    if (mayHoldMore != nullptr) *mayHoldMore = false;
     if (!isOpen()) return batch;
     std::byte buffer[receiveBufferBytes];
-    for (int i = 0; i < batchLimit; ++i) {
+    int reads = 0;
+    for (; reads < batchLimit; ++reads) {
         Datagram datagram;
         datagram.senderLength = sizeof datagram.sender;
         const ssize_t got = ::recvfrom(handle_, buffer, sizeof buffer, 0,
@@ -88,6 +94,7 @@ std::vector<Datagram> DatagramSocket::receive() {
         datagram.bytes.assign(buffer, buffer + got);
         batch.push_back(std::move(datagram));
     }
+    if (mayHoldMore != nullptr) *mayHoldMore = reads == batchLimit;
     return batch;
 }
 

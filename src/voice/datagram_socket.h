@@ -38,7 +38,8 @@ public:
     std::uint16_t port() const { return port_; }
 
     // Up to 128 waiting datagrams, never blocking; oversized ones are dropped.
-    std::vector<Datagram> receive();
+    // `mayHoldMore` is set when all 128 reads found a datagram.
+    std::vector<Datagram> receive(bool* mayHoldMore = nullptr);
     // True when the whole datagram went out.
     bool send(std::span<const std::byte> bytes);
     bool sendTo(std::span<const std::byte> bytes, const sockaddr_storage& address, socklen_t length);

@@ -19,6 +19,11 @@ constexpr double datagramsPerSecond = 55.0;
 constexpr std::chrono::seconds forwardSilenceLimit{5};
 constexpr float proximityRange = 60.0f;
 constexpr std::uint32_t replayWindow = 64;
+// Datagrams one poll acts on. Rejected ones do not count, up to a bound on
+// reads, so that a flood of stray datagrams is read and dropped cheaply
+// instead of crowding the speakers out of the socket buffer.
+constexpr std::uint64_t datagramsPerPoll = 128;
+constexpr int batchesPerPoll = 8;
 
 const Participant* findParticipant(std::span<const Participant> participants, std::uint32_t id) {
     for (const Participant& participant : participants) {
@@ -44,6 +49,7 @@ struct Relay::Impl {
 
     DatagramSocket socket;
     std::map<std::uint32_t, Peer> peers;
+    std::map<wire::Token, std::uint32_t> players;  // by token: every datagram is looked up
     std::uint64_t received = 0;
     std::uint64_t forwarded = 0;
     std::uint64_t rejected = 0;
@@ -84,13 +90,8 @@ void Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> 
         ++rejected;
         return;
     }
-    auto found = peers.end();
-    for (auto it = peers.begin(); it != peers.end(); ++it) {
-        if (it->second.token == client->token) {
-            found = it;
-            break;
-        }
-    }
+    const auto player = players.find(client->token);
+    const auto found = player == players.end() ? peers.end() : peers.find(player->second);
     if (found == peers.end()) {
         ++rejected;
         return;
@@ -138,16 +139,18 @@ void Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> 
     forward(id, *sender, *client, participants, session, time);
 }
 
+// Walks the step's participants rather than every admitted peer: they are
+// few per group, and a lookup per hearer beats a participant scan per peer.
 void Relay::Impl::forward(std::uint32_t speakerId, const Participant& speaker, const wire::ClientDatagram& voice,
                           std::span<const Participant> participants, std::uint64_t session, SteadyTime time) {
-    for (const auto& [id, listener] : peers) {
-        const Participant* hearer = findParticipant(participants, id);
-        if (hearer == nullptr || id == speakerId || !hearer->active || hearer->group != speaker.group ||
-            !listener.registered || time - listener.lastHeard > forwardSilenceLimit) {
-            continue;
-        }
-        if (voice.channel == 0 && !(std::hypot(hearer->position.x - speaker.position.x,
-                                                hearer->position.z - speaker.position.z) < proximityRange)) {
+    for (const Participant& hearer : participants) {
+        if (hearer.id == speakerId || !hearer.active || hearer.group != speaker.group) continue;
+        const auto found = peers.find(hearer.id);
+        if (found == peers.end()) continue;
+        const Peer& listener = found->second;
+        if (!listener.registered || time - listener.lastHeard > forwardSilenceLimit) continue;
+        if (voice.channel == 0 && !(std::hypot(hearer.position.x - speaker.position.x,
+                                                hearer.position.z - speaker.position.z) < proximityRange)) {
             continue;
         }
         const auto datagram = wire::encode(wire::RelayDatagram{listener.token, speakerId, voice.sequence, session,
@@ -175,20 +178,34 @@ nlohmann::json Relay::admit(std::uint32_t player) {
     wire::Token token{};
     if (!impl_->random(token)) throw std::runtime_error("Cannot obtain voice session credentials");
     const SteadyTime time = impl_->now();
+    remove(player);
+    impl_->players[token] = player;
     Impl::Peer& peer = impl_->peers[player];
-    peer = Impl::Peer{};
     peer.token = token;
     peer.lastRefill = time;
     peer.lastHeard = time;
     return credentialsObject(port(), token);
 }
 
-void Relay::remove(std::uint32_t player) { impl_->peers.erase(player); }
+void Relay::remove(std::uint32_t player) {
+    const auto found = impl_->peers.find(player);
+    if (found == impl_->peers.end()) return;
+    impl_->players.erase(found->second.token);
+    impl_->peers.erase(found);
+}
 
 void Relay::poll(std::span<const Participant> participants, std::uint64_t session) {
     const SteadyTime time = impl_->now();
-    for (const Datagram& datagram : impl_->socket.receive()) {
-        impl_->handle(datagram, participants, session, time);
+    std::uint64_t actedOn = 0;
+    for (int batch = 0; batch < batchesPerPoll && actedOn < datagramsPerPoll; ++batch) {
+        bool mayHoldMore = false;
+        const std::vector<Datagram> datagrams = impl_->socket.receive(&mayHoldMore);
+        for (const Datagram& datagram : datagrams) {
+            const std::uint64_t rejectedBefore = impl_->rejected;
+            impl_->handle(datagram, participants, session, time);
+            if (impl_->rejected == rejectedBefore) ++actedOn;
+        }
+        if (!mayHoldMore) break;
     }
 }
 

@@ -168,6 +168,31 @@ TEST(Transport, CountsDatagramsFromNoPeer) {
     }
 }
 
+// ENet reads 256 datagrams per service call; a poll that stopped there would
+// leave a peer's message behind a flood until the socket buffer overflowed.
+TEST(Transport, OnePollReadsPastAFloodToThePeersMessage) {
+    Server server;
+    Client client(server.transport.port());
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); }, [&] { return server.count(Event::kConnect) == 1; }));
+    const int handle = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    to.sin_port = htons(server.transport.port());
+    constexpr std::uint64_t kFlood = 600;
+    const std::uint8_t garbage[] = {0x00, 0x05, 0x01, 0x02, 0x03, 0x04};
+    for (std::uint64_t i = 0; i < kFlood; ++i)
+        ::sendto(handle, garbage, sizeof garbage, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+    ::close(handle);
+    client.transport.send(client.peer, {{"op", "behind the flood"}}, kLobbyChannel);
+    client.transport.flush();
+
+    server.poll();
+    EXPECT_EQ(server.transport.foreign(), kFlood) << "the whole flood is read in one poll";
+    ASSERT_EQ(server.count(Event::kMessage), 1u);
+    EXPECT_EQ(server.events.back().message.at("op"), "behind the flood");
+}
+
 TEST(Transport, DisconnectEventsCarryTheirData) {
     Server server;
     Client client(server.transport.port());

@@ -167,6 +167,23 @@ TEST_F(FourPlayers, OversizedDatagramsAreCountedNowhere) {
     EXPECT_EQ(count("rejected"), 0u);
 }
 
+// Stray datagrams do not use up a poll's budget: a speaker behind a flood is
+// heard at the first poll instead of being crowded out of the socket.
+TEST_F(FourPlayers, OnePollReadsPastAFloodToTheSpeaker) {
+    const Bytes stray = std::move(Bytes().text("JUNK").u32(7));
+    const Bytes oversized = clientDatagram(tokens[4], 1, session, 1, opusPayload(600));
+    constexpr std::uint64_t kStray = 400;
+    for (std::uint64_t i = 0; i < kStray; ++i) {
+        send(4, stray.data);
+        send(4, oversized.data);  // dropped unread, yet a read all the same
+    }
+    voice(1, 1, 1);
+    const std::uint64_t rejected = count("rejected");
+    relay.poll(participants, session);
+    EXPECT_EQ(count("rejected") - rejected, kStray);
+    EXPECT_EQ(hearers(), (std::vector<std::uint32_t>{2, 3}));
+}
+
 TEST_F(FourPlayers, RateLimitAllowsABurstOfTwelveThenRefills) {
     clock.advance(1s);
     for (std::uint32_t sequence = 1; sequence <= 13; ++sequence) voice(2, sequence, 1);
