@@ -1,6 +1,6 @@
 // Co-op play of the built game: two programs, each in an X server of its
-// own, through the lobby server program; and one program against a server
-// end that sends broken room states.
+// own, through the lobby server program, each showing the other's walker;
+// and one program against a server end that sends broken room states.
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -19,12 +20,18 @@
 #include "keyboard_game.h"
 #include "support/demo_content.h"
 #include "support/content/files.h"
+#include "support/desktop_view.h"
 #include "support/temp_folder.h"
+#include "window_image.h"
 
 namespace bastion {
 namespace {
 
 using nlohmann::json;
+using testing_support::nearColour;
+using testing_support::Rgb;
+using testing_support::ViewPixel;
+using testing_support::viewPixelOf;
 using namespace std::chrono_literals;
 
 // The exit summary as the last line, and a normal exit.
@@ -57,6 +64,15 @@ protected:
         args.insert(args.end(), {"--name", who, "--config", config.string()});
         game.start(args, environment(who), temp.path() / ("run-" + who), kCoopTimeLimit);
     }
+
+    // What `game` shows now, also kept as `name`.ppm for a person to look
+    // at when the test fails.
+    void screenshot(const KeyboardGame& game, const std::string& name, PpmImage& image) {
+        image = game.screenshot();
+        ASSERT_EQ(image.width, testing_support::kViewWidth) << "no screenshot of " << name;
+        ASSERT_EQ(image.height, testing_support::kViewHeight) << "no screenshot of " << name;
+        savePpm(image, temp.path() / (name + ".ppm"));
+    }
 };
 
 // The lobby's next status report for which `wanted` holds about its first
@@ -70,6 +86,40 @@ std::optional<json> roomReport(coop::testing::LobbyProcess& lobby, const std::fu
         if (report.is_object() && !report["rooms"].empty() && wanted(report["rooms"][0])) return report["rooms"][0];
     }
     return std::nullopt;
+}
+
+// Holds each game's key together, long enough for a turn from the middle to
+// a stop or a walk well clear of a walker (turning and walking go by time, so
+// frames alone do not say how far), then releases them and lets the room's
+// answer arrive.
+void holdTogether(const std::vector<std::pair<KeyboardGame*, std::string>>& keys) {
+    for (const auto& [game, key] : keys) ASSERT_NO_FATAL_FAILURE(game->keyDown(key));
+    const auto start = std::chrono::steady_clock::now();
+    for (int frame = 0; frame < 10 || std::chrono::steady_clock::now() - start < 3s; ++frame) {
+        for (const auto& [game, key] : keys) ASSERT_TRUE(game->waitFrames(1)) << key << " held, no frames";
+    }
+    for (const auto& [game, key] : keys) ASSERT_NO_FATAL_FAILURE(game->keyUp(key));
+    for (const auto& [game, key] : keys) ASSERT_TRUE(game->waitFrames(5)) << key << " released, no frames";
+}
+
+// The share of pixels that differ clearly between two pictures of one view
+// (with and without the other walker) where that walker's cockpit section
+// stands: 10 m ahead, level with the eye, which is at the walker's top.
+// Background alone changes few of them, whatever the mission's units and
+// effects do meanwhile.
+double changedShare(const PpmImage& with, const PpmImage& without) {
+    const ViewPixel low = viewPixelOf(-1.5f, -1.0f, -10.0f);
+    const ViewPixel high = viewPixelOf(1.5f, 0.5f, -10.0f);
+    int changed = 0;
+    int all = 0;
+    for (int y = low.y; y <= high.y; ++y) {
+        for (int x = low.x; x <= high.x; ++x, ++all) {
+            const Rgb a = with.at({x, y});
+            const Rgb b = without.at({x, y});
+            changed += nearColour(a, b, 24) ? 0 : 1;
+        }
+    }
+    return static_cast<double>(changed) / all;
 }
 
 TEST_F(CoopProgram, TwoGamesPlayOneMissionAndOutliveTheServer) {
@@ -98,9 +148,22 @@ TEST_F(CoopProgram, TwoGamesPlayOneMissionAndOutliveTheServer) {
     }
     ASSERT_TRUE(roomReport(lobby, [](const json& room) { return room["phase"] == 2; })) << "not deployed";
 
-    // Scripted play: the joiner turns its torso, the host walks.
-    ASSERT_NO_FATAL_FAILURE(joiner.press("Right", 10));
-    ASSERT_NO_FATAL_FAILURE(host.press("w", 10));
+    // Scripted play. The joiner stands 10 m to the host's right, both facing
+    // the mission's heading: with each torso turned to its stop, towards the
+    // other, each sees the other's walker straight ahead.
+    ASSERT_NO_FATAL_FAILURE(holdTogether({{&host, "Right"}, {&joiner, "Left"}}));
+    PpmImage hostSees, joinerSees, hostAlone, joinerAlone;
+    ASSERT_NO_FATAL_FAILURE(screenshot(host, "host-sees-joiner", hostSees));
+    ASSERT_NO_FATAL_FAILURE(screenshot(joiner, "joiner-sees-host", joinerSees));
+    // The joiner walks on: it leaves the host's view, and leaves the host
+    // behind its own.
+    ASSERT_NO_FATAL_FAILURE(holdTogether({{&joiner, "w"}}));
+    ASSERT_NO_FATAL_FAILURE(screenshot(host, "host-alone", hostAlone));
+    ASSERT_NO_FATAL_FAILURE(screenshot(joiner, "joiner-alone", joinerAlone));
+    EXPECT_GT(changedShare(hostSees, hostAlone), 0.5)
+        << "the host does not show the joiner's walker ahead; screenshots in " << temp.path();
+    EXPECT_GT(changedShare(joinerSees, joinerAlone), 0.5)
+        << "the joiner does not show the host's walker ahead; screenshots in " << temp.path();
 
     // The server dies mid-mission: both games go on past the lobby's time-out.
     ASSERT_TRUE(lobby.stop(SIGKILL, 10s));
@@ -116,7 +179,9 @@ TEST_F(CoopProgram, TwoGamesPlayOneMissionAndOutliveTheServer) {
     const ProgramRun joined = joiner.finish();
     expectCleanExit(hosted);
     expectCleanExit(joined);
-    EXPECT_NE(torsoDegrees(joined.out), 0.0) << "the joiner's turn came back in the room's snapshots";
+    // The turns came back in the room's snapshots, each to its stop.
+    EXPECT_NEAR(torsoDegrees(hosted.out), -90.0, 0.5);
+    EXPECT_NEAR(torsoDegrees(joined.out), 90.0, 0.5);
     EXPECT_EQ(hosted.err.find("Co-op session: "), std::string::npos) << hosted.err;
 }
 

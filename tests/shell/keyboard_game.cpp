@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "support/demo_content.h"
+#include "window_image.h"
 
 extern "C" char** environ;
 
@@ -110,11 +111,19 @@ std::string KeyboardGame::xdotool(const std::string& arguments) const {
     return "DISPLAY=" + display.name() + " xdotool " + arguments;
 }
 
-void KeyboardGame::press(const std::string& key, int count) {
+void KeyboardGame::keyDown(const std::string& key) {
     ASSERT_EQ(std::system(xdotool("windowfocus --sync " + window + " keydown " + key).c_str()), 0)
         << "xdotool is needed (scripts/install-deps.sh)";
+}
+
+void KeyboardGame::keyUp(const std::string& key) { ASSERT_EQ(std::system(xdotool("keyup " + key).c_str()), 0); }
+
+PpmImage KeyboardGame::screenshot() const { return windowImage(display.name(), window); }
+
+void KeyboardGame::press(const std::string& key, int count) {
+    ASSERT_NO_FATAL_FAILURE(keyDown(key));
     const bool held = frames->waitFrames(count, kFrameLimit);
-    ASSERT_EQ(std::system(xdotool("keyup " + key).c_str()), 0);
+    ASSERT_NO_FATAL_FAILURE(keyUp(key));
     ASSERT_TRUE(held || frames->closed()) << "no frames with " << key << " held";
     if (frames->closed()) return;
     ASSERT_TRUE(frames->waitFrames(3, kFrameLimit) || frames->closed())

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frame_watch.h"
+#include "ppm_image.h"
 #include "program_run.h"
 
 namespace bastion {
@@ -51,6 +52,13 @@ public:
     // it: the third frame after it certainly reads them afterwards. A key
     // that ends the program ends the wait.
     void press(const std::string& key, int frames = 3);
+
+    // The two halves of a press, for keys held across other games' frames.
+    void keyDown(const std::string& key);
+    void keyUp(const std::string& key);
+
+    // What the window shows now.
+    PpmImage screenshot() const;
 
     // Waits for `count` frames; false when the window closed or the time
     // limit passed first.
