@@ -15,6 +15,7 @@
 #include <time.h>
 
 #include "coop/server.h"
+#include "coop/step_pace.h"
 #include "coop/step_times.h"
 #include "coop/transport.h"
 #include "platform/executable_folder.h"
@@ -22,15 +23,10 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = bastion::coop::StepClock;
+using bastion::coop::kStepPeriod;
 
-constexpr auto kStepPeriod = std::chrono::microseconds(1'000'000 / 60);
 constexpr float kMaxStep = 0.1f;
-// Ticks lost to a slow step are made up by stepping again at once, so a
-// server whose snapshot ticks run long keeps sixty ticks a second on
-// average. Further behind than this (a stopped or starved process), the
-// pace restarts from now instead of running a burst of steps.
-constexpr auto kCatchUpLimit = std::chrono::milliseconds(250);
 constexpr auto kReportPeriod = std::chrono::seconds(10);
 
 constexpr const char* kUsage =
@@ -137,8 +133,7 @@ int run(const Options& options) {
         const Clock::time_point now = Clock::now();
         const float dt = std::min(std::chrono::duration<float>(now - last).count(), kMaxStep);
         last = now;
-        nextStep += kStepPeriod;
-        if (now - nextStep > kCatchUpLimit) nextStep = now + kStepPeriod;
+        nextStep = bastion::coop::nextStepTime(nextStep, now);
         const double processorBefore = threadSeconds();
         server.step(dt);
         times.wall.add(std::chrono::duration<double>(Clock::now() - now).count());
