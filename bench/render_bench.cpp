@@ -11,11 +11,14 @@
 #include "demo_tree.h"
 #include "render/cockpit_frame.h"
 #include "render/renderer.h"
+#include "support/gl/desktop_projection.h"
 #include "support/gl/gl_window.h"
 #include "support/gl/offscreen_target.h"
 #include "world/world.h"
 
 namespace {
+
+using bastion::testing_support::desktopProjection;
 
 // A renderer on the demo tree and a 1280 x 800 caller framebuffer; false
 // after reporting why when no GL context can be had.
@@ -50,16 +53,6 @@ void BM_RendererDraw(benchmark::State& state) {
 }
 // The GL driver may render on threads of its own: measure wall time.
 BENCHMARK(BM_RendererDraw)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-vant::Matrix desktopProjection() {
-    vant::Matrix projection{};
-    projection[0] = 1.0f / (0.7602044f * 1280.0f / 800.0f);
-    projection[5] = 1.3154358f;
-    projection[10] = -1.0000333f;
-    projection[11] = -1.0f;
-    projection[14] = -0.10000167f;
-    return projection;
-}
 
 // What a playing view shows.
 enum Scene : int64_t {

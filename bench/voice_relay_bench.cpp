@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "support/loopback_address.h"
 #include "voice/relay.h"
 
 namespace vant::voice {
@@ -28,10 +29,7 @@ void RelayForwarding(benchmark::State& state) {
         for (std::size_t i = 0; i < 4; ++i) out[i] = static_cast<std::byte>(counter >> (8 * i));
         return true;
     });
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(relay.port());
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in to = bastion::testing_support::loopbackAddress(relay.port());
 
     std::vector<Participant> participants;
     std::vector<int> sockets;

@@ -9,6 +9,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "support/loopback_address.h"
+
 namespace bastion::coop::testing {
 
 // A UDP relay on 127.0.0.1 between one client and a server that drops a
@@ -18,17 +20,13 @@ class LossyProxy {
 public:
     LossyProxy(std::uint16_t serverPort, double loss, std::uint32_t seed) : loss_(loss), random_(seed) {
         socket_ = ::socket(AF_INET, SOCK_DGRAM, 0);
-        sockaddr_in local{};
-        local.sin_family = AF_INET;
-        local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in local = testing_support::loopbackAddress();
         ::bind(socket_, reinterpret_cast<sockaddr*>(&local), sizeof local);
         ::fcntl(socket_, F_SETFL, O_NONBLOCK);
         socklen_t length = sizeof local;
         ::getsockname(socket_, reinterpret_cast<sockaddr*>(&local), &length);
         port_ = ntohs(local.sin_port);
-        server_.sin_family = AF_INET;
-        server_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        server_.sin_port = htons(serverPort);
+        server_ = testing_support::loopbackAddress(serverPort);
     }
     ~LossyProxy() { ::close(socket_); }
     LossyProxy(const LossyProxy&) = delete;

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -8,6 +7,7 @@
 #include "coop/enet_peers.h"
 #include "coop/transport.h"
 #include "coop/wire_failure.h"
+#include "support/loopback_address.h"
 
 namespace bastion::coop {
 namespace {
@@ -126,10 +126,7 @@ TEST(Transport, ServerRefusesBadPacketsAndKeepsServing) {
 // One datagram to 127.0.0.1:port from a fresh socket (a stranger's address).
 void sendDatagram(std::uint16_t port, const std::vector<std::uint8_t>& bytes) {
     const int handle = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    to.sin_port = htons(port);
+    const sockaddr_in to = testing_support::loopbackAddress(port);
     ::sendto(handle, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
     ::close(handle);
 }
@@ -174,16 +171,8 @@ TEST(Transport, OnePollReadsPastAFloodToThePeersMessage) {
     Server server;
     Client client(server.transport.port());
     ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); }, [&] { return server.count(Event::kConnect) == 1; }));
-    const int handle = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    to.sin_port = htons(server.transport.port());
     constexpr std::uint64_t kFlood = 600;
-    const std::uint8_t garbage[] = {0x00, 0x05, 0x01, 0x02, 0x03, 0x04};
-    for (std::uint64_t i = 0; i < kFlood; ++i)
-        ::sendto(handle, garbage, sizeof garbage, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
-    ::close(handle);
+    for (std::uint64_t i = 0; i < kFlood; ++i) sendDatagram(server.transport.port(), {0x00, 0x05, 0x01, 0x02, 0x03, 0x04});
     client.transport.send(client.peer, {{"op", "behind the flood"}}, kLobbyChannel);
     client.transport.flush();
 

@@ -14,11 +14,13 @@
 
 #include "net/connection.h"
 #include "net/listener.h"
+#include "support/loopback_address.h"
 #include "support/refusal.h"
 
 namespace vant::net {
 namespace {
 
+using bastion::testing_support::loopbackAddress;
 using bastion::testing_support::refusal;
 using namespace std::chrono_literals;
 
@@ -71,10 +73,7 @@ struct RawClient {
     Connection server;
 
     explicit RawClient(const Limits& limits = {}) : listener(Listener::bind("127.0.0.1", 0, limits)) {
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(listener.port());
-        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in to = loopbackAddress(listener.port());
         if (::connect(handle, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0) throw std::runtime_error("connect");
         server = acceptFrom(listener);
     }
@@ -256,9 +255,7 @@ struct Clogged {
     explicit Clogged(const Limits& limits) {
         const int small = 4096;
         ::setsockopt(listening, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in address = loopbackAddress();
         ::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address);
         ::listen(listening, 1);
         socklen_t length = sizeof address;
@@ -360,9 +357,7 @@ TEST(Connection, ConnectRefusals) {
 TEST(Connection, ConnectTimesOutWhenNothingAnswers) {
     // A listener whose backlog is full makes the kernel ignore further SYNs.
     const int full = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = loopbackAddress();
     ASSERT_EQ(::bind(full, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ASSERT_EQ(::listen(full, 0), 0);
     socklen_t length = sizeof address;

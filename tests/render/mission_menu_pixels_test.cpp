@@ -11,6 +11,7 @@
 
 #include "render/cockpit_frame.h"
 #include "render/draw_stage.h"
+#include "support/gl/desktop_projection.h"
 #include "support/gl/offscreen_target.h"
 #include "shell/frontend/frontend.h"
 #include "support/desktop_view.h"
@@ -22,19 +23,10 @@ namespace {
 
 using testing_support::kViewHeight;
 using testing_support::kViewWidth;
+using testing_support::desktopProjection;
 using testing_support::nearColour;
 using testing_support::Rgb;
 using testing_support::viewPixelOf;
-
-vant::Matrix desktopProjection() {
-    vant::Matrix projection{};
-    projection[0] = 1.0f / (0.7602044f * kViewWidth / kViewHeight);
-    projection[5] = 1.3154358f;
-    projection[10] = -1.0000333f;
-    projection[11] = -1.0f;
-    projection[14] = -0.10000167f;
-    return projection;
-}
 
 // The four mission screens drawn as the desktop shows them.
 class MissionMenuPixels : public ::testing::Test {

@@ -10,6 +10,7 @@
 #include "render/cockpit_readings.h"
 #include "render/pose_matrix.h"
 #include "support/desktop_view.h"
+#include "support/gl/desktop_projection.h"
 #include "render/draw_stage.h"
 #include "support/gl/offscreen_target.h"
 #include "shell/frontend/frontend.h"
@@ -39,13 +40,7 @@ protected:
                                                                 world.pilotPosition().z),
                                               rotationOf(world.pilotOrientation()))
                              : cockpitFrame(world.pilot);
-        vant::Matrix projection{};
-        projection[0] = 1.0f / (0.7602044f * kViewWidth / kViewHeight);
-        projection[5] = 1.3154358f;
-        projection[10] = -1.0000333f;
-        projection[11] = -1.0f;
-        projection[14] = -0.10000167f;
-        renderer->draw(world, projection, camera, camera, false, menu);
+        renderer->draw(world, testing_support::desktopProjection(), camera, camera, false, menu);
         ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 

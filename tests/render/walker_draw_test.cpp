@@ -8,6 +8,7 @@
 
 #include "render/cockpit_frame.h"
 #include "render/draw_stage.h"
+#include "support/gl/desktop_projection.h"
 #include "support/gl/offscreen_target.h"
 #include "support/desktop_view.h"
 #include "support/refusal.h"
@@ -17,6 +18,7 @@
 namespace bastion {
 namespace {
 
+using testing_support::desktopProjection;
 using testing_support::kViewHeight;
 using testing_support::kViewWidth;
 using testing_support::refusal;
@@ -26,21 +28,11 @@ using testing_support::ViewPixel;
 // Views from the pilot's eye as the desktop draws them, 1280 x 800.
 class WalkerDraw : public ::testing::Test {
 protected:
-    vant::Matrix projection() const {
-        vant::Matrix p{};
-        p[0] = 1.0f / (0.7602044f * kViewWidth / kViewHeight);
-        p[5] = 1.3154358f;
-        p[10] = -1.0000333f;
-        p[11] = -1.0f;
-        p[14] = -0.10000167f;
-        return p;
-    }
-
     // Draws the playing view and returns every pixel, bottom row first.
     std::vector<std::array<int, 3>> drawView() {
         target.bindAndClear(1, 0, 1);
         const vant::Matrix camera = cockpitFrame(world.pilot);
-        renderer->draw(world, projection(), camera, camera, false, nullptr);
+        renderer->draw(world, desktopProjection(), camera, camera, false, nullptr);
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
         std::vector<std::array<int, 3>> pixels;
         for (int y = 0; y < kViewHeight; ++y)
@@ -108,7 +100,7 @@ TEST_F(WalkerDraw, WalkerPreviewAndPosedWalkers) {
         view.bindAndClear(1, 0, 1);
         glClear(GL_DEPTH_BUFFER_BIT);
         glEnable(GL_DEPTH_TEST);
-        testing_support::beginPrimitives(*renderer, vant::multiply(projection(), vant::rigidInverse(camera)), true);
+        testing_support::beginPrimitives(*renderer, vant::multiply(desktopProjection(), vant::rigidInverse(camera)), true);
     };
     begin();
     renderer->modelPreview("stormbastion", vant::identity, 1.5f, 0.4f);

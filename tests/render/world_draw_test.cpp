@@ -12,6 +12,7 @@
 #include "contentgen/effect_art.h"
 #include "contentgen/world_atlas.h"
 #include "render/draw_stage.h"
+#include "support/gl/desktop_projection.h"
 #include "support/gl/offscreen_target.h"
 #include "shell/frontend/frontend.h"
 #include "support/demo_content.h"
@@ -25,6 +26,7 @@ namespace bastion {
 namespace {
 
 using testing_support::byteColour;
+using testing_support::desktopProjection;
 using testing_support::kViewHeight;
 using testing_support::kViewWidth;
 using testing_support::nearColour;
@@ -89,19 +91,9 @@ protected:
         return made;
     }
 
-    vant::Matrix projection() const {
-        vant::Matrix p{};
-        p[0] = 1.0f / (0.7602044f * kViewWidth / kViewHeight);
-        p[5] = 1.3154358f;
-        p[10] = -1.0000333f;
-        p[11] = -1.0f;
-        p[14] = -0.10000167f;
-        return p;
-    }
-
     void drawView(const Frontend* menu = nullptr) {
         target.bindAndClear(1, 0, 1);
-        renderer->draw(world, projection(), camera, camera, false, menu);
+        renderer->draw(world, desktopProjection(), camera, camera, false, menu);
         ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     }
 

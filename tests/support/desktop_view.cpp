@@ -1,4 +1,5 @@
 #include "support/desktop_view.h"
+#include "support/gl/desktop_projection.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -6,8 +7,8 @@
 namespace bastion::testing_support {
 namespace {
 
-constexpr float kVerticalTangent = 0.7602044f;
-constexpr float kFocalY = 1.3154358f;
+constexpr float kVerticalTangent = kDesktopVerticalTangent;
+constexpr float kFocalY = kDesktopFocalY;
 constexpr float kAspect = static_cast<float>(kViewWidth) / static_cast<float>(kViewHeight);
 
 int toRow(float ndcY) { return static_cast<int>((ndcY + 1) / 2 * kViewHeight); }

@@ -9,23 +9,15 @@
 #include <bit>
 #include <stdexcept>
 
+#include "support/loopback_address.h"
+
 namespace vant::voice::testing {
 
-namespace {
-
-sockaddr_in loopback(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-
-}  // namespace
+using bastion::testing_support::loopbackAddress;
 
 RawUdp::RawUdp() {
     handle_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_in address = loopback(0);
+    sockaddr_in address = loopbackAddress(0);
     if (handle_ < 0 || ::bind(handle_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         throw std::runtime_error("test socket");
     }
@@ -37,7 +29,7 @@ RawUdp::RawUdp() {
 RawUdp::~RawUdp() { ::close(handle_); }
 
 void RawUdp::sendTo(std::uint16_t port, std::span<const std::byte> bytes) {
-    const sockaddr_in address = loopback(port);
+    const sockaddr_in address = loopbackAddress(port);
     ::sendto(handle_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
 }
 

@@ -11,18 +11,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "support/loopback_address.h"
+
 namespace bastion::coopbots {
-namespace {
 
-sockaddr_in loopback(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    return address;
-}
-
-}  // namespace
+using testing_support::loopbackAddress;
 
 GarbageFlood::GarbageFlood(std::uint16_t lobbyPort, std::uint16_t voicePort, double perSecond, std::uint32_t seed)
     : thread_([=, this] { run(lobbyPort, voicePort, perSecond, seed); }) {}
@@ -38,7 +31,7 @@ void GarbageFlood::run(std::uint16_t lobbyPort, std::uint16_t voicePort, double 
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> byte(0, 255);
     std::uniform_int_distribution<std::size_t> size(1, 600);
-    const sockaddr_in targets[2] = {loopback(lobbyPort), loopback(voicePort)};
+    const sockaddr_in targets[2] = {loopbackAddress(lobbyPort), loopbackAddress(voicePort)};
     std::vector<std::uint8_t> bytes;
     const auto start = std::chrono::steady_clock::now();
     std::uint64_t due = 0;

@@ -9,22 +9,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "support/loopback_address.h"
+
 namespace bastion::coopbots {
 namespace {
 
-sockaddr_in loopback(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    return address;
-}
+using testing_support::loopbackAddress;
 
 // A non-blocking UDP socket bound to 127.0.0.1 on any free port.
 int openSocket() {
     const int handle = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (handle < 0) throw std::runtime_error("Cannot open proxy socket");
-    sockaddr_in local = loopback(0);
+    sockaddr_in local = loopbackAddress(0);
     if (::bind(handle, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         ::close(handle);
         throw std::runtime_error("Cannot bind proxy socket");
@@ -66,7 +62,7 @@ JitterProxy::JitterProxy(std::uint16_t lobbyPort, std::uint16_t voicePort, doubl
     for (std::uint16_t port : {lobbyPort, voicePort}) {
         auto front = std::make_unique<Front>();
         front->socket = openSocket();
-        front->server = loopback(port);
+        front->server = loopbackAddress(port);
         fronts_.push_back(std::move(front));
     }
     thread_ = std::thread([this] { run(); });
