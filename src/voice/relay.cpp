@@ -56,7 +56,8 @@ struct Relay::Impl {
     TimeSource now;
     RandomSource random;
 
-    void handle(const Datagram& datagram, std::span<const Participant> participants, std::uint64_t session,
+    // False when the datagram was rejected.
+    bool handle(const Datagram& datagram, std::span<const Participant> participants, std::uint64_t session,
                 SteadyTime time);
     void forward(std::uint32_t speakerId, const Participant& speaker, const wire::ClientDatagram& voice,
                  std::span<const Participant> participants, std::uint64_t session, SteadyTime time);
@@ -82,19 +83,19 @@ bool acceptSequence(std::uint32_t sequence, std::uint32_t& highest, std::uint64_
 
 }  // namespace
 
-void Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> participants,
+bool Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> participants,
                          std::uint64_t session, SteadyTime time) {
     ++received;
     const auto client = wire::decodeClient(datagram.bytes);
     if (!client) {
         ++rejected;
-        return;
+        return false;
     }
     const auto player = players.find(client->token);
     const auto found = player == players.end() ? peers.end() : peers.find(player->second);
     if (found == peers.end()) {
         ++rejected;
-        return;
+        return false;
     }
     const std::uint32_t id = found->first;
     Peer& peer = found->second;
@@ -104,14 +105,14 @@ void Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> 
     peer.lastRefill = time;
     if (peer.allowance < 1.0 || client->session != session) {
         ++rejected;
-        return;
+        return false;
     }
     peer.allowance -= 1.0;
 
     const Participant* sender = findParticipant(participants, id);
     if (sender == nullptr) {
         ++rejected;
-        return;
+        return false;
     }
 
     const std::size_t size = datagram.bytes.size();
@@ -122,7 +123,7 @@ void Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> 
         peer.lastHeard = time;
         socket.sendTo(wire::encode(wire::RelayDatagram{peer.token, 0, 0, session, wire::helloChannel, 0.0f, 0.0f, {}}),
                       peer.address, peer.addressLength);
-        return;
+        return true;
     }
 
     const bool voice = sender->active && size > wire::clientHeaderBytes && size <= wire::clientHeaderBytes + maxOpusBytes &&
@@ -130,13 +131,14 @@ void Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> 
                        acceptSequence(client->sequence, peer.highestSequence, peer.window);
     if (!voice) {
         ++rejected;
-        return;
+        return false;
     }
     peer.address = datagram.sender;
     peer.addressLength = datagram.senderLength;
     peer.registered = true;
     peer.lastHeard = time;
     forward(id, *sender, *client, participants, session, time);
+    return true;
 }
 
 // Walks the step's participants rather than every admitted peer: they are
@@ -201,9 +203,7 @@ void Relay::poll(std::span<const Participant> participants, std::uint64_t sessio
         bool mayHoldMore = false;
         const std::vector<Datagram> datagrams = impl_->socket.receive(&mayHoldMore);
         for (const Datagram& datagram : datagrams) {
-            const std::uint64_t rejectedBefore = impl_->rejected;
-            impl_->handle(datagram, participants, session, time);
-            if (impl_->rejected == rejectedBefore) ++actedOn;
+            if (impl_->handle(datagram, participants, session, time)) ++actedOn;
         }
         if (!mayHoldMore) break;
     }
