@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "contentgen/cockpit_model.h"
-#include "render/scene_texts.h"
+#include "render/internal/scene_texts.h"
 #include "support/gl/desktop_projection.h"
 #include "world/world.h"
 
