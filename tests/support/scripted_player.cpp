@@ -1,0 +1,498 @@
+#include "support/scripted_player.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+#include "world/pilot_step.h"
+
+namespace bastion::testing_support {
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+constexpr float kHalfTurn = kPi;
+constexpr float kQuarterTurn = kPi / 2.0f;
+constexpr float kEighthTurn = kPi / 4.0f;
+constexpr float kDeadZone = 0.18f;
+constexpr float kBodyTurnRate = 0.8f;
+constexpr float kTorsoTurnRate = 1.35f;
+constexpr float kTorsoLimit = kQuarterTurn;
+constexpr float kNone = std::numeric_limits<float>::max();
+
+// ---------------------------------------------------------------- missions
+
+constexpr u32 kScriptedAction = 0x80000000u;
+u32 actionKind(u32 action) { return (action >> 16) & 0x7FFFu; }
+bool countsDown(u32 action) { return (action & kScriptedAction) != 0 && actionKind(action) == 2; }
+bool raisesFlag(u32 action) { return (action & kScriptedAction) != 0 && actionKind(action) == 1; }
+
+bool campaignMission(const World& w, int campaign, int mission) {
+    return !w.prototype && !w.procedural && w.campaign == campaign && w.missionIndex == mission;
+}
+
+// Missions whose trucks are to be brought through, not stopped.
+bool escort(const World& w) {
+    return campaignMission(w, 0, 13) || campaignMission(w, 1, 4) || campaignMission(w, 1, 8) ||
+           campaignMission(w, 1, 18);
+}
+
+bool standing(const Target& t) { return t.active && !t.hidden && !t.destroyed && t.health > 0.0f; }
+
+bool inRegion(const Rectangle& r, Vec3 p) { return p.x >= r[0] && -p.z >= r[1] && p.x <= r[2] && -p.z <= r[3]; }
+
+// A static object whose loss moves the mission towards its goal.
+bool objectiveStatic(const World& w, const Target& t) {
+    if (t.unitType >= 0 || t.critical || raisesFlag(t.action) || w.prototype || w.procedural) return false;
+    const Vec3 h = t.home;
+    if (w.campaign == 0) {
+        switch (w.missionIndex) {
+        case 13: return false;
+        case 10: return h.x >= 14.08f && h.x <= 290.56f && h.z >= -71.68f && h.z <= 102.4f;
+        case 12: return t.tag < 128;
+        default: return countsDown(t.action) || t.tag <= 31;
+        }
+    }
+    switch (w.missionIndex) {
+    case 0:
+        return std::any_of(w.objectiveRegions.begin(), w.objectiveRegions.end(),
+                           [&](const Rectangle& r) { return inRegion(r, h); });
+    case 1: return h.x >= 238.08f && h.x <= 273.92f && h.z >= -309.76f && h.z <= -222.72f;
+    case 2: case 12: return t.tag == 22;
+    case 14: case 17: return t.tag <= 127;
+    case 16: return countsDown(t.action) || t.tag == 22;
+    case 3: case 6: case 13: return false;
+    default: return countsDown(t.action);
+    }
+}
+
+// What must not be hit: protected buildings and escorted trucks.
+bool spare(const World& w, const Target& t) {
+    if (t.critical || raisesFlag(t.action)) return true;
+    if (campaignMission(w, 0, 13) && t.unitType < 0) return true;
+    if (campaignMission(w, 1, 13) && t.unitType < 0 && t.tag == 32) return true;
+    if (escort(w) && (t.unitType == 8 || t.unitType == kSB2Trailer || (w.campaign == 0 && t.unitType == 11)))
+        return true;
+    return false;
+}
+
+bool procedurallyWanted(const World& w, std::size_t index) {
+    for (const ProceduralObjective& objective : w.proceduralMission.objectives) {
+        if (objective.done || objective.kind == 2) continue;
+        if (std::find(objective.targets.begin(), objective.targets.end(), index) != objective.targets.end())
+            return true;
+    }
+    return false;
+}
+
+// An enemy unit to fight: anything that moves or shoots, but for what is
+// towed, carried, protected or harmless.
+bool hostile(const World& w, const Target& t) {
+    if (t.unitType < 0 || t.unitType >= kEnemyTypeCount || !standing(t) || t.host >= 0 || t.hasDestination)
+        return false;
+    if (w.campaign == 1 && (t.unitType == 20 || t.unitType == 21)) return false;
+    if (w.campaign == 0 && t.unitType == 11) return false;
+    return !spare(w, t);
+}
+
+bool flying(const Target& t) { return t.position.y - t.extent.y > 6.0f; }
+
+float ground(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.z - b.z); }
+
+float bearing(Vec3 from, Vec3 to) { return std::atan2(-(to.x - from.x), -(to.z - from.z)); }
+
+// The stick deflection that turns at `fraction` of the full rate, past the
+// dead zone.
+float stick(float fraction) {
+    if (std::fabs(fraction) < 0.02f) return 0.0f;
+    return std::copysign(kDeadZone + (1.0f - kDeadZone) * std::min(std::fabs(fraction), 1.0f), fraction);
+}
+
+// ---------------------------------------------------------------- weapons
+
+bool heldWhile(float clock, float period, float held) { return std::fmod(clock, period) < held; }
+
+// Where a grenade from a hip lands, in horizontal distance from the eye, for
+// an aim pitch: the flight of the projectile step, on ground of height
+// `floor`.
+float grenadeReach(const Pilot& pilot, float pitch, float floor, float dt, std::vector<Vec3>* path = nullptr) {
+    const Vec3 eye = eyePosition(pilot);
+    const float heading = torsoHeading(pilot);
+    const Vec3 right{std::cos(heading), 0.0f, -std::sin(heading)};
+    const Vec3 muzzle = eye + right * 2.0f + Vec3{0.0f, -6.0f, 0.0f};
+    const Vec3 aim = eye + direction(heading, pitch) * 80.0f;
+    const WeaponSpec& spec = weaponInfo(kGrenadeRack, 0);
+    Vec3 velocity = normalize(aim - muzzle) * spec.speed;
+    velocity.y += 30.0f;
+    Vec3 p = muzzle;
+    for (float t = 0.0f; t < 4.0f; t += dt) {
+        if (path) path->push_back(p);
+        velocity.y -= 18.0f * dt;
+        const Vec3 next = p + velocity * dt;
+        if (next.y <= floor) {
+            const float f = (p.y - floor) / std::max(p.y - next.y, 1e-6f);
+            return ground(eye, p + (next - p) * f);
+        }
+        p = next;
+    }
+    return kNone;
+}
+
+// The aim pitch that lobs a grenade `distance` away onto ground at `floor`,
+// or NaN when it cannot reach.
+float grenadePitch(const Pilot& pilot, float distance, float floor, float dt) {
+    float previous = grenadeReach(pilot, -1.4f, floor, dt);
+    for (float pitch = -1.38f; pitch < 0.6f; pitch += 0.02f) {
+        const float reach = grenadeReach(pilot, pitch, floor, dt);
+        if (reach == kNone) break;
+        if (previous <= distance && reach >= distance) {
+            const float f = (distance - previous) / std::max(reach - previous, 1e-4f);
+            return pitch - 0.02f + 0.02f * f;
+        }
+        previous = reach;
+    }
+    return std::numeric_limits<float>::quiet_NaN();
+}
+
+// ---------------------------------------------------------------- player
+
+class Player {
+public:
+    Input next(const World& w, float dt);
+
+private:
+    struct Goal {
+        int target = -1;  // to shoot
+        bool reach = false;
+        Vec3 point;
+        float radius = 0.0f;
+    };
+
+    Goal choose(const World& w) const;
+    int nearestThreat(const World& w, float within) const;
+    void steer(const World& w, const Goal& goal, float dt, Input& input);
+    void shoot(const World& w, int target, float dt, Input& input);
+    bool clearShot(const World& w, Vec3 from, Vec3 to, int target) const;
+
+    float clock_ = 0.0f;
+    float stuck_ = 0.0f;
+    float detour_ = 0.0f;
+    float detourSide_ = 1.0f;
+    float circleSide_ = 1.0f;
+    float lastSwitch_ = 0.0f;
+    Vec3 lastPosition_;
+    bool walked_ = false;
+};
+
+int Player::nearestThreat(const World& w, float within) const {
+    int best = -1;
+    float nearest = within;
+    for (std::size_t i = 0; i < w.targets.size(); ++i) {
+        const Target& t = w.targets[i];
+        if (!hostile(w, t)) continue;
+        const float d = ground(t.position, w.pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            best = static_cast<int>(i);
+        }
+    }
+    return best;
+}
+
+Player::Goal Player::choose(const World& w) const {
+    const Pilot& pilot = w.pilot;
+    Goal goal;
+    if (const int threat = nearestThreat(w, 60.0f); threat >= 0) {
+        goal.target = threat;
+        goal.point = w.targets[static_cast<std::size_t>(threat)].position;
+        return goal;
+    }
+    float nearest = kNone;
+    for (const Pickup& pickup : w.pickups) {
+        if (pickup.collected) continue;
+        const float d = ground(pickup.position, pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            goal = Goal{-1, true, pickup.position, 3.0f};
+        }
+    }
+    if (goal.reach) return goal;
+
+    // The goals of the mission, nearest first.
+    for (std::size_t i = 0; i < w.targets.size(); ++i) {
+        const Target& t = w.targets[i];
+        if (!standing(t) || spare(w, t)) continue;
+        const bool wanted = w.procedural ? procedurallyWanted(w, i)
+                            : w.prototype ? t.prototypeObjective
+                                          : objectiveStatic(w, t) || hostile(w, t);
+        if (!wanted) continue;
+        const float d = ground(t.position, pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            goal = Goal{static_cast<int>(i), false, t.position, 0.0f};
+        }
+    }
+    if (goal.target >= 0) return goal;
+
+    if (w.procedural) {
+        const ProceduralMission& mission = w.proceduralMission;
+        for (const ProceduralObjective& objective : mission.objectives) {
+            if (!objective.done && objective.kind == 2) return Goal{-1, true, objective.centre, objective.radius * 0.5f};
+        }
+        if (mission.extracting) return Goal{-1, true, mission.extraction, mission.extractionRadius * 0.5f};
+    }
+    // Units still to come: the generators' and those waiting to be woken.
+    for (const Generator& generator : w.generators) {
+        if (generator.remaining <= 0) continue;
+        const float reach = generator.activationRange > 0.0f ? generator.activationRange * 0.6f : 40.0f;
+        const float d = ground(generator.anchor, pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            goal = Goal{-1, true, generator.anchor, reach};
+        }
+    }
+    for (const Target& t : w.targets) {
+        if (t.unitType < 0 || t.active || t.derived || t.hidden || t.health <= 0.0f || (t.flags & 7u) != 0) continue;
+        if (t.unitType == 21) continue;
+        const float d = ground(t.home, pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            goal = Goal{-1, true, t.home, std::min(t.range * 0.6f, 40.0f)};
+        }
+    }
+    return goal;
+}
+
+bool Player::clearShot(const World& w, Vec3 from, Vec3 to, int target) const {
+    const AimTrace trace = w.traceAim(from, to - from, length(to - from) + 2.0f);
+    if (trace.target < 0 || trace.target == target) return true;
+    return !spare(w, w.targets[static_cast<std::size_t>(trace.target)]);
+}
+
+void Player::steer(const World& w, const Goal& goal, float dt, Input& input) {
+    const Pilot& pilot = w.pilot;
+    const bool moved = ground(pilot.position, lastPosition_) > 0.05f * kPlayFrame / dt;
+    stuck_ = walked_ && !moved ? stuck_ + dt : 0.0f;
+    lastPosition_ = pilot.position;
+    if (stuck_ > 0.4f) {
+        detour_ = 1.6f;
+        detourSide_ = -detourSide_;
+        stuck_ = 0.0f;
+    }
+
+    float heading = pilot.angles[0];
+    bool walk = false;
+    if (goal.target >= 0 || goal.reach) {
+        const Vec3 at = goal.point;
+        const float d = ground(at, pilot.position);
+        const float toward = bearing(pilot.position, at);
+        if (goal.reach) {
+            heading = toward;
+            walk = d > goal.radius;
+        } else {
+            const Target& t = w.targets[static_cast<std::size_t>(goal.target)];
+            // Units are circled far enough out that their shots, aimed where
+            // the walker was, fall behind it.
+            const float standoff = (t.unitType >= 0 ? 45.0f : 28.0f) + std::max(t.extent.x, t.extent.z);
+            if (clock_ - lastSwitch_ > 9.0f) {
+                circleSide_ = -circleSide_;
+                lastSwitch_ = clock_;
+            }
+            if (d > standoff + 12.0f) {
+                heading = toward + 0.45f * std::sin(clock_ * 1.1f);
+            } else {
+                heading = toward + circleSide_ * (kQuarterTurn + std::clamp((standoff - d) / 10.0f, -0.7f, 0.7f));
+            }
+            walk = true;
+        }
+    }
+    // Out of the way of blasts that still burn, own grenades' included.
+    for (const WeaponEffect& blast : w.effects) {
+        if (!(blast.damageRate > 0.0f) || blast.age >= 1.0f) continue;
+        if (ground(blast.position, pilot.position) < blast.damageRadius + 8.0f) {
+            heading = bearing(blast.position, pilot.position);
+            walk = true;
+        }
+    }
+    if (detour_ > 0.0f) {
+        detour_ -= dt;
+        heading += detourSide_ * kQuarterTurn;
+        walk = true;
+    }
+    const float error = wrap(heading - pilot.angles[0]);
+    input.axes[0] = stick(-error / (kBodyTurnRate * dt));
+    input.axes[1] = walk && std::fabs(error) < 1.2f ? 1.0f : 0.0f;
+    walked_ = input.axes[1] > 0.0f;
+}
+
+void Player::shoot(const World& w, int index, float dt, Input& input) {
+    const Pilot& pilot = w.pilot;
+    const Target& t = w.targets[static_cast<std::size_t>(index)];
+    const Vec3 eye = eyePosition(pilot);
+    const float distance = length(t.position - eye);
+
+    // Torso towards the target, within its limits on the body.
+    const float body = pilot.angles[0];
+    const float wanted = std::clamp(wrap(bearing(eye, t.position) - body), -kTorsoLimit, kTorsoLimit);
+    input.axes[2] = stick(-(wanted - pilot.angles[1]) / (kTorsoTurnRate * dt));
+    const float torso = torsoHeading(pilot);
+
+    // Lead a moving target by the flight time of the shot.
+    auto lead = [&](Vec3 from, float speed) {
+        Vec3 aim = t.position;
+        for (int k = 0; k < 2; ++k) aim = t.position + t.velocity * (length(aim - from) / std::max(speed, 1.0f));
+        return aim;
+    };
+
+    // The look, which aims the shoulder and hip mounts.
+    const Vec3 lookAt = lead(eye, 100.0f);
+    const float lookYaw = wrap(bearing(eye, lookAt) - torso);
+    const float lookPitch = std::atan2(lookAt.y - eye.y, std::max(ground(lookAt, eye), 0.01f));
+    input.axes[3] = std::clamp(lookYaw, -kEighthTurn, kEighthTurn);
+    input.axes[4] = lookPitch;
+    const bool lookAimed = std::fabs(lookYaw) < kEighthTurn - 0.03f && clearShot(w, eye, lookAt, index);
+
+    // The hands, moved as the Z and C keys with the mouse move them.
+    for (int hand = 0; hand < 2; ++hand) {
+        const Vec3 from = pilot.arms[hand].tracked ? pilot.arms[hand].muzzle : eye;
+        const Vec3 aim = lead(from, weaponInfo(pilot.weapons[hand], w.campaign).speed);
+        const float yaw = wrap(bearing(from, aim) - torso);
+        const float pitch = std::atan2(aim.y - from.y, std::max(ground(aim, from), 0.01f));
+        input.poses[hand].grip = angles(std::clamp(yaw, -kQuarterTurn, kQuarterTurn), pitch, 0.0f);
+        input.poses[hand].aim = input.poses[hand].grip;
+        const bool aimed = std::fabs(yaw) < kQuarterTurn - 0.05f && distance < 160.0f && clearShot(w, from, aim, index);
+        const Weapon weapon = pilot.weapons[hand];
+        if (!aimed) continue;
+        if (weapon == kRifle) input.fire[hand] = heldWhile(clock_, 0.4f, 0.3f);
+        if (weapon == kHeavyMG) input.fire[hand] = true;
+        if (weapon == kShotgun && distance < 45.0f) input.fire[hand] = heldWhile(clock_, 0.9f, 0.2f);
+    }
+
+    // Grenades, lobbed from the hips at what stands on the ground.
+    const bool grenades = pilot.weapons[4] == kGrenadeRack || pilot.weapons[5] == kGrenadeRack;
+    const float flat = ground(t.position, eye);
+    if (grenades && !flying(t) && flat > 24.0f && flat < 70.0f && std::fabs(lookYaw) < kEighthTurn - 0.03f &&
+        heldWhile(clock_, 0.6f, 0.1f)) {
+        bool nearSpared = false;
+        for (const Target& other : w.targets) {
+            if (standing(other) && spare(w, other) && ground(other.position, t.position) < 22.0f) nearSpared = true;
+        }
+        // Grenades already on their way may be enough.
+        const auto flying = std::count_if(w.projectiles.begin(), w.projectiles.end(), [](const Projectile& p) {
+            return p.mount >= 0 && p.weapon == kGrenadeRack;
+        });
+        const bool enough = static_cast<float>(flying) * 50.0f >= t.health;
+        const float pitch = grenadePitch(pilot, flat, t.position.y, dt);
+        // Nothing near the walker stands in the grenade's way.
+        bool blocked = false;
+        std::vector<Vec3> path;
+        if (std::isfinite(pitch)) grenadeReach(pilot, pitch, t.position.y, dt, &path);
+        for (std::size_t k = 1; k < path.size() && !blocked; ++k) {
+            const Vec3 step = path[k] - path[k - 1];
+            const AimTrace trace = w.traceAim(path[k - 1], step, length(step));
+            blocked = trace.target >= 0 && trace.target != index && ground(trace.end, pilot.position) < 30.0f;
+        }
+        if (!nearSpared && !enough && !blocked && std::isfinite(pitch)) {
+            input.axes[4] = pitch;
+            for (int mount = 4; mount < 6; ++mount) input.fire[mount] = pilot.weapons[mount] == kGrenadeRack;
+            return;
+        }
+    }
+    if (!lookAimed || distance > 150.0f) return;
+    for (int mount = 2; mount < 6; ++mount) {
+        switch (pilot.weapons[mount]) {
+        case kGatling: input.fire[mount] = true; break;
+        case kRocketLauncher: input.fire[mount] = heldWhile(clock_ + 0.25f * static_cast<float>(mount), 0.5f, 0.1f); break;
+        case kRail: input.fire[mount] = heldWhile(clock_, 0.5f, 0.1f); break;
+        case kHomingMissiles: input.fire[mount] = pilot.homing_target >= 0 && heldWhile(clock_, 0.5f, 0.1f); break;
+        default: break;
+        }
+    }
+}
+
+Input Player::next(const World& w, float dt) {
+    clock_ += dt;
+    Input input;
+    const Goal goal = choose(w);
+    steer(w, goal, dt, input);
+    int target = goal.target;
+    if (target < 0) target = nearestThreat(w, 150.0f);
+    if (target >= 0) {
+        shoot(w, target, dt, input);
+    } else {
+        input.axes[2] = stick(w.pilot.angles[1] / (kTorsoTurnRate * dt));
+    }
+    return input;
+}
+
+template <typename NextInput>
+PlayResult play(World& world, float seconds, NextInput next) {
+    while (world.pilot.status == kStatusActive && world.missionTime < seconds) {
+        const Input input = next(world);
+        if (std::getenv("SCRIPTED_TRACE") && std::fmod(world.missionTime, 1.0f) < kPlayFrame) {
+            std::printf("t=%.1f hp=%.0f pos=(%.0f,%.0f) ammo=%d/%d/%d/%d/%d/%d c=%d,%d,%d fire=%d%d%d%d%d%d pitch=%.2f\n", world.missionTime, world.pilot.health,
+                        world.pilot.position.x, world.pilot.position.z, world.pilot.ammo[0], world.pilot.ammo[1],
+                        world.pilot.ammo[2], world.pilot.ammo[3], world.pilot.ammo[4], world.pilot.ammo[5], world.counters[0], world.counters[1], world.counters[2],
+                        input.fire[0], input.fire[1], input.fire[2], input.fire[3], input.fire[4], input.fire[5], input.axes[4]);
+            for (std::size_t i = 0; i < world.targets.size(); ++i) {
+                const Target& t = world.targets[i];
+                if (t.health <= 0 || t.hidden || !t.active || ground(t.position, world.pilot.position) > 80) continue;
+                std::printf("   #%zu u%d o%d tag%d hp%.0f at(%.0f,%.1f,%.0f) st%d al%.1f\n", i, t.unitType, t.objectType, t.tag, t.health,
+                            t.position.x, t.position.y, t.position.z, t.state, t.alertTimer);
+            }
+        }
+        const float before = world.pilot.health;
+        std::vector<Projectile> near;
+        for (const Projectile& pr : world.projectiles) if (ground(pr.position, world.pilot.position) < 40) near.push_back(pr);
+        const std::size_t effectsBefore = world.effects.size();
+        world.step(input, kPlayFrame, true);
+        if (std::getenv("SCRIPTED_TRACE") && world.pilot.health < before - 5) {
+            std::printf("  HURT %.0f -> %.0f at %.2f\n", before, world.pilot.health, world.missionTime);
+            for (const Projectile& pr : near) std::printf("    proj owner%d mount%d weapon%d kind%d dmg%.0f r%.0f at(%.0f,%.1f,%.0f)\n", pr.owner, pr.mount, pr.weapon, static_cast<int>(pr.kind), pr.damage, pr.radius, pr.position.x, pr.position.y, pr.position.z);
+            for (const WeaponEffect& e : world.effects) if (e.damageRate > 0) std::printf("    effect kind%d rate%.0f radius%.0f at(%.0f,%.0f,%.0f) age %.2f\n", static_cast<int>(e.kind), e.damageRate, e.damageRadius, e.position.x, e.position.y, e.position.z, e.age);
+            (void)effectsBefore;
+        }
+        world.sounds.clear();
+    }
+    return {world.pilot.status, world.missionTime, world.pilot.health};
+}
+
+}  // namespace
+
+Loadout loadoutBefore(int campaign, int mission) {
+    Loadout loadout = {kEmptyHand, kRifle, kEmptyHand, kEmptyHand, kEmptyHand, kEmptyHand};
+    if (campaign == 0) {
+        if (mission >= 1) loadout[4] = loadout[5] = kGrenadeRack;
+        if (mission >= 4) loadout[2] = loadout[3] = kGatling;
+        if (mission >= 9) loadout[3] = kShield;
+        return loadout;
+    }
+    loadout[4] = loadout[5] = kGrenadeRack;
+    if (mission >= 1) loadout[2] = loadout[3] = kRocketLauncher;
+    if (mission >= 3) loadout[2] = loadout[3] = kGatling;
+    if (mission >= 7) loadout[3] = kShield;
+    if (mission >= 15) loadout[0] = kHeavyMG;
+    return loadout;
+}
+
+World deployedMission(const std::filesystem::path& root, int campaign, int mission, const Loadout& loadout) {
+    World world;
+    world.configure(loadout, ArmRig{});
+    world.difficulty = 0;
+    world.loadMission(root, mission, campaign, true);
+    return world;
+}
+
+PlayResult playStill(World& world, float seconds) {
+    return play(world, seconds, [](const World&) { return Input{}; });
+}
+
+PlayResult playScripted(World& world, float seconds) {
+    Player player;
+    return play(world, seconds, [&](const World& w) { return player.next(w, kPlayFrame); });
+}
+
+}  // namespace bastion::testing_support
