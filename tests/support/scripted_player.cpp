@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -14,7 +12,6 @@ namespace bastion::testing_support {
 namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
-constexpr float kHalfTurn = kPi;
 constexpr float kQuarterTurn = kPi / 2.0f;
 constexpr float kEighthTurn = kPi / 4.0f;
 constexpr float kDeadZone = 0.18f;
@@ -181,8 +178,9 @@ private:
     float stuck_ = 0.0f;
     float detour_ = 0.0f;
     float detourSide_ = 1.0f;
+    float detourHeading_ = 0.0f;
+    float backing_ = 0.0f;
     float circleSide_ = 1.0f;
-    float lastSwitch_ = 0.0f;
     Vec3 lastPosition_;
     bool walked_ = false;
 };
@@ -277,9 +275,13 @@ void Player::steer(const World& w, const Goal& goal, float dt, Input& input) {
     const bool moved = ground(pilot.position, lastPosition_) > 0.05f * kPlayFrame / dt;
     stuck_ = walked_ && !moved ? stuck_ + dt : 0.0f;
     lastPosition_ = pilot.position;
+    // Blocked: back off, then walk a while across the way.
     if (stuck_ > 0.4f) {
-        detour_ = 1.6f;
+        backing_ = backing_ > 0.0f ? 0.0f : 0.8f;
+        detour_ = 3.0f;
         detourSide_ = -detourSide_;
+        detourHeading_ = wrap(pilot.angles[0] + detourSide_ * kQuarterTurn);
+        circleSide_ = -circleSide_;
         stuck_ = 0.0f;
     }
 
@@ -296,11 +298,9 @@ void Player::steer(const World& w, const Goal& goal, float dt, Input& input) {
             const Target& t = w.targets[static_cast<std::size_t>(goal.target)];
             // Units are circled far enough out that their shots, aimed where
             // the walker was, fall behind it.
-            const float standoff = (t.unitType >= 0 ? 45.0f : 28.0f) + std::max(t.extent.x, t.extent.z);
-            if (clock_ - lastSwitch_ > 9.0f) {
-                circleSide_ = -circleSide_;
-                lastSwitch_ = clock_;
-            }
+            // The heavy gunner is fought from the edge of its reach.
+            const float reach = t.unitType == 19 ? 90.0f : t.unitType >= 0 ? 45.0f : 28.0f;
+            const float standoff = reach + std::max(t.extent.x, t.extent.z);
             if (d > standoff + 12.0f) {
                 heading = toward + 0.45f * std::sin(clock_ * 1.1f);
             } else {
@@ -317,15 +317,21 @@ void Player::steer(const World& w, const Goal& goal, float dt, Input& input) {
             walk = true;
         }
     }
+    if (backing_ > 0.0f) {
+        backing_ -= dt;
+        input.axes[1] = -1.0f;
+        walked_ = true;
+        return;
+    }
     if (detour_ > 0.0f) {
         detour_ -= dt;
-        heading += detourSide_ * kQuarterTurn;
+        heading = detourHeading_;
         walk = true;
     }
     const float error = wrap(heading - pilot.angles[0]);
     input.axes[0] = stick(-error / (kBodyTurnRate * dt));
     input.axes[1] = walk && std::fabs(error) < 1.2f ? 1.0f : 0.0f;
-    walked_ = input.axes[1] > 0.0f;
+    walked_ = input.axes[1] != 0.0f;
 }
 
 void Player::shoot(const World& w, int index, float dt, Input& input) {
@@ -432,29 +438,7 @@ template <typename NextInput>
 PlayResult play(World& world, float seconds, NextInput next) {
     while (world.pilot.status == kStatusActive && world.missionTime < seconds) {
         const Input input = next(world);
-        if (std::getenv("SCRIPTED_TRACE") && std::fmod(world.missionTime, 1.0f) < kPlayFrame) {
-            std::printf("t=%.1f hp=%.0f pos=(%.0f,%.0f) ammo=%d/%d/%d/%d/%d/%d c=%d,%d,%d fire=%d%d%d%d%d%d pitch=%.2f\n", world.missionTime, world.pilot.health,
-                        world.pilot.position.x, world.pilot.position.z, world.pilot.ammo[0], world.pilot.ammo[1],
-                        world.pilot.ammo[2], world.pilot.ammo[3], world.pilot.ammo[4], world.pilot.ammo[5], world.counters[0], world.counters[1], world.counters[2],
-                        input.fire[0], input.fire[1], input.fire[2], input.fire[3], input.fire[4], input.fire[5], input.axes[4]);
-            for (std::size_t i = 0; i < world.targets.size(); ++i) {
-                const Target& t = world.targets[i];
-                if (t.health <= 0 || t.hidden || !t.active || ground(t.position, world.pilot.position) > 80) continue;
-                std::printf("   #%zu u%d o%d tag%d hp%.0f at(%.0f,%.1f,%.0f) st%d al%.1f\n", i, t.unitType, t.objectType, t.tag, t.health,
-                            t.position.x, t.position.y, t.position.z, t.state, t.alertTimer);
-            }
-        }
-        const float before = world.pilot.health;
-        std::vector<Projectile> near;
-        for (const Projectile& pr : world.projectiles) if (ground(pr.position, world.pilot.position) < 40) near.push_back(pr);
-        const std::size_t effectsBefore = world.effects.size();
         world.step(input, kPlayFrame, true);
-        if (std::getenv("SCRIPTED_TRACE") && world.pilot.health < before - 5) {
-            std::printf("  HURT %.0f -> %.0f at %.2f\n", before, world.pilot.health, world.missionTime);
-            for (const Projectile& pr : near) std::printf("    proj owner%d mount%d weapon%d kind%d dmg%.0f r%.0f at(%.0f,%.1f,%.0f)\n", pr.owner, pr.mount, pr.weapon, static_cast<int>(pr.kind), pr.damage, pr.radius, pr.position.x, pr.position.y, pr.position.z);
-            for (const WeaponEffect& e : world.effects) if (e.damageRate > 0) std::printf("    effect kind%d rate%.0f radius%.0f at(%.0f,%.0f,%.0f) age %.2f\n", static_cast<int>(e.kind), e.damageRate, e.damageRadius, e.position.x, e.position.y, e.position.z, e.age);
-            (void)effectsBefore;
-        }
         world.sounds.clear();
     }
     return {world.pilot.status, world.missionTime, world.pilot.health};

@@ -19,6 +19,7 @@ constexpr std::uint32_t kNoAction = 0;
 constexpr int kNoPickup = 255;
 constexpr int kCrateKind = 21;
 constexpr int kGeneratorType = 4;
+constexpr int kCrateStack = 15;  // object type of a stack of supply crates
 // Not a unit type: a ship whose deck carries a generator of field guns.
 constexpr int kShipWithGenerator = 100;
 
@@ -38,7 +39,7 @@ constexpr std::uint32_t kHeavyBit = 1u << 6;
 // helicopter (type 1) in SB1 and a fighter (type 18) in SB2.
 const std::vector<std::vector<int>> kSB1Units = {
     {0, 2, 1}, {9, 9, 3, 4}, {0, 5}, {1, 6}, {3}, {0, 0, 4}, {8, 7}, {9, 10},
-    {11, 12, 13}, {1, 1, 14}, {15, 16}, {17, 18}, {19, 20}, {8, 21}, {9, 22}, {3, 0, 2},
+    {11, 12, 13}, {1, 1, 14}, {15, 16}, {17, 18}, {19, 20}, {8, 21}, {9, 22}, {0, 2, 3},
 };
 // SB2 missions hold what their rules count: the three mechs of type 14 of
 // mission 3, nine car bombs of mission 5, the ships of missions 6 and 15,
@@ -111,24 +112,24 @@ private:
     // Sight range of shooting units in hundredths: the first missions' units
     // stand beyond it from the start point, so a new player learns the
     // controls before the first shot; later ones watch the whole map.
-    std::uint32_t sightRange() const { return static_cast<std::uint32_t>(std::lround(scaled(75, 170))) * 100; }
+    std::uint32_t sightRange() const { return static_cast<std::uint32_t>(std::lround(scaled(75, 140))) * 100; }
     // Units stand around the start point, the first missions' ones farther
     // out. The heavy gunner and the fighters start far enough out that a new
     // player meets them only after a while.
     GroundPoint unitPlace(int slot, int type) const {
         const double angle = 0.9 * slot + 0.4;
         const bool distant = type == 19 || type == 18;
-        const double distance = distant ? 320 : scaled(150, 110) + 25 * (slot % 3);
+        const double distance = distant ? 320 : scaled(150, 120) + 25 * (slot % 3);
         return {kSpawn.x + distance * std::sin(angle), kSpawn.z - distance * std::cos(angle)};
     }
     // Units wake when the pilot comes this close; the first missions' units
     // wait until the player walks up to them.
-    double wakeRange() const { return scaled(100, 220); }
+    double wakeRange() const { return scaled(100, 200); }
     double generatorRange() const { return scaled(100, 150); }
 
     // Rest between a gun's bursts, in 1/256 s.
     std::uint32_t gunPause() const { return static_cast<std::uint32_t>(std::lround(scaled(6, 3) * 256)); }
-    std::uint32_t launcherInterval() const { return static_cast<std::uint32_t>(std::lround(scaled(8, 5) * 256)); }
+    std::uint32_t launcherInterval() const { return static_cast<std::uint32_t>(std::lround(scaled(8, 6) * 256)); }
 
     void settings() {
         nlohmann::json& m = sketch_.json();
@@ -137,7 +138,7 @@ private:
         // helicopter health. A new player's first enemies fall to a burst or
         // two of rifle fire.
         m["difficulty"] = {{"multipliers", {0, 10, 15, 0}},
-                           {"projectile", {scaled(2, 4), scaled(1, 2.5)}},
+                           {"projectile", {scaled(2, 4), scaled(1, 2)}},
                            {"impact", {20, 30}},
                            {"health", {scaled(30, 120), scaled(20, 80)}}};
         m["spawn"] = filePosition(kSpawn);
@@ -149,9 +150,9 @@ private:
         m["light"] = {40 - 7 * index_, 100, -60 + 5 * index_};
         // Object type 1 (the supply depot) is repainted in this campaign.
         m["replacements"] = {{1, material(kOlive), material(kForest)}, {1, material(kForest), material(kAmber)}};
-        // Health in tenths, sight range, burst length, and a word whose bit
+        // Health in tenths, sight range, one round a burst, and a word whose bit
         // 0 would arm SB2 walkers with rockets: they keep their guns.
-        m["mech_profile"] = {std::lround(scaled(400, 1000)), sightRange(), 2, 2};
+        m["mech_profile"] = {std::lround(scaled(400, 1000)), sightRange(), 1, 2};
         // Regions run over x and the file's z (world -z); this one holds the
         // first goals.
         if (index_ % 4 == 0 || (campaign_ == 0 && index_ == 5))
@@ -233,6 +234,13 @@ private:
         sketch_.object(18, {-30, -200}, 0, kNoPickup, 0);
         sketch_.object(22, {10, 30}, 0, kNoPickup, 0);
         sketch_.object(index_ % kObjectTypeCount, {150, -150}, 700, kNoPickup, 0);
+        // The heavy gunner's ground is strewn with supply crates to shoot
+        // open for repairs and ammunition during the fight.
+        if (campaign_ == 1 && index_ == kSB2Missions - 1) {
+            for (GroundPoint at : {GroundPoint{-80, -60}, GroundPoint{-120, -120}, GroundPoint{-40, -180},
+                                   GroundPoint{-160, -200}, GroundPoint{0, -240}, GroundPoint{-100, -260}})
+                sketch_.object(kCrateStack, at, 0, 7, 0);
+        }
     }
 
     ParameterBytes parametersFor(int type, GroundPoint at, int occurrence, std::uint32_t behaviour = 0) {
