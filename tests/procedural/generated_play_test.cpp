@@ -53,6 +53,15 @@ void report(const char* what, u32 seed, const PlayResult& result) {
 class PrototypePlay : public ::testing::TestWithParam<u32> {};
 class SkirmishPlay : public ::testing::TestWithParam<u32> {};
 
+// A pilot who stands still in a seeded prototype lives through the first
+// minute, as in the first campaign missions.
+TEST_P(PrototypePlay, StillPilotSurvivesTheFirstMinute) {
+    World world = prototype(GetParam(), false);
+    const PlayResult result = testing_support::playStill(world, 60.0f);
+    report("still prototype", GetParam(), result);
+    EXPECT_EQ(result.status, kStatusActive) << "ended at " << result.time << " s";
+}
+
 TEST_P(PrototypePlay, ScriptedPlayerWins) {
     World world = prototype(GetParam(), true);
     const PlayResult result = testing_support::playScripted(world, 600.0f);

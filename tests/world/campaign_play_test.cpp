@@ -1,4 +1,5 @@
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -44,6 +45,43 @@ TEST_P(FirstMinute, StillPilotSurvivesTheFirstMinute) {
     RecordProperty("health_after_60s", std::to_string(result.health));
     EXPECT_EQ(result.status, kStatusActive) << "ended at " << result.time << " s";
     EXPECT_GT(result.health, 0.0f);
+}
+
+// The first missions' tanks and helicopters fall to a few bursts of the
+// starting rifle.
+TEST_P(FirstMinute, TanksAndHelicoptersFallToAFewRifleBursts) {
+    const auto [campaign, mission] = GetParam();
+    const World world = deployedMission(demoContent(), campaign, mission, loadoutBefore(campaign, 0));
+    const float rifle = weaponInfo(kRifle, campaign).damage;
+    for (const Target& t : world.targets) {
+        if (t.unitType != 0 && t.unitType != 1) continue;
+        EXPECT_LE(t.health / rifle, 25.0f) << "unit type " << t.unitType;
+    }
+}
+
+// Each campaign grows harder: its enemies' shots and health never fall from
+// one mission to the next and end well above where they began.
+TEST(CampaignDifficulty, ShotsAndHealthRiseAcrossEachCampaign) {
+    for (const int campaign : {0, 1}) {
+        World first;
+        first.loadMission(demoContent(), 0, campaign, true);
+        World previous;
+        previous.loadMission(demoContent(), 0, campaign, true);
+        const int count = campaign == 0 ? 16 : 20;
+        for (int mission = 1; mission < count; ++mission) {
+            World world;
+            world.loadMission(demoContent(), mission, campaign, true);
+            for (int k = 0; k < 2; ++k) {
+                EXPECT_GE(world.projectilePair[k], previous.projectilePair[k]) << campaign << " " << mission;
+                EXPECT_GE(world.healthPair[k], previous.healthPair[k]) << campaign << " " << mission;
+            }
+            previous = std::move(world);
+        }
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_GE(previous.projectilePair[k], 1.5f * first.projectilePair[k]) << "campaign " << campaign;
+            EXPECT_GE(previous.healthPair[k], 3.0f * first.healthPair[k]) << "campaign " << campaign;
+        }
+    }
 }
 
 // Every demo mission is won by a scripted player who gives the Input a

@@ -234,6 +234,7 @@ private:
         sketch_.object(18, {-30, -200}, 0, kNoPickup, 0);
         sketch_.object(22, {10, 30}, 0, kNoPickup, 0);
         sketch_.object(index_ % kObjectTypeCount, {150, -150}, 700, kNoPickup, 0);
+        if (campaign_ == 1 && index_ == 0) forwardBase();
         // The heavy gunner's ground is strewn with supply crates to shoot
         // open for repairs and ammunition during the fight.
         if (campaign_ == 1 && index_ == kSB2Missions - 1) {
@@ -241,6 +242,24 @@ private:
                                    GroundPoint{-160, -200}, GroundPoint{0, -240}, GroundPoint{-100, -260}})
                 sketch_.object(kCrateStack, at, 0, 7, 0);
         }
+    }
+
+    // A walled yard around the start point, open to the north behind a
+    // screen of walls: no gun outside sees into it, while the way out leads
+    // round the screen. The seeded prototypes start in it too, since they
+    // are built on this mission's ground.
+    void forwardBase() {
+        constexpr int kWall = 8;      // fortress wall, 20 long and 3 deep
+        constexpr int kAcross = 512;  // a quarter turn: the wall runs along z
+        const double x = kSpawn.x, z = kSpawn.z;
+        for (double along : {-24.0, -8.0, 8.0, 24.0}) {
+            sketch_.object(kWall, {x - 32, z + along}, kAcross, kNoPickup, kNoAction);
+            sketch_.object(kWall, {x + 32, z + along}, kAcross, kNoPickup, kNoAction);
+            sketch_.object(kWall, {x + along, z + 32}, 0, kNoPickup, kNoAction);
+        }
+        // The north side, but for a gate 20 wide, and the screen before it.
+        for (double along : {-26.0, -20.0, 20.0, 26.0}) sketch_.object(kWall, {x + along, z - 32}, 0, kNoPickup, kNoAction);
+        for (double along : {-20.0, 0.0, 20.0}) sketch_.object(kWall, {x + along, z - 64}, 0, kNoPickup, kNoAction);
     }
 
     ParameterBytes parametersFor(int type, GroundPoint at, int occurrence, std::uint32_t behaviour = 0) {
