@@ -45,9 +45,10 @@ std::string drawLobbyCode() {
 }
 
 Server::Server(const std::filesystem::path& root, const std::string& address, std::uint16_t port,
-               std::uint16_t voicePort)
+               std::uint16_t voicePort, AddressLimits limits)
     : root_(root),
-      transport_(true, address, port),
+      limits_(limits),
+      transport_(true, address, port, limits.peers),
       relay_(address, voicePortFor(transport_.port(), voicePort)) {}
 
 void Server::step(float dt) {
@@ -135,6 +136,8 @@ void Server::enter(Peer& record, ENetPeer* peer, const std::string& op, const js
     Room* room = nullptr;
     if (op == "create") {
         if (rooms_.size() >= kMaxRooms) throw std::runtime_error("Lobby server full");
+        if (roomsHostedFrom(peer) >= limits_.rooms)
+            throw std::runtime_error("Too many lobbies hosted from this address");
         std::unique_ptr<Room> made = createRoom(record, body);
         made->add(record.id);
         record.room = made->code;
@@ -176,6 +179,16 @@ std::unique_ptr<Room> Server::createRoom(const Peer& record, const json& body) {
     return room;
 }
 
+std::size_t Server::roomsHostedFrom(const ENetPeer* peer) const {
+    std::size_t hosted = 0;
+    for (const auto& [other, record] : peers_) {
+        if (other->address.host != peer->address.host || record.room.empty()) continue;
+        const auto room = rooms_.find(record.room);
+        if (room != rooms_.end() && room->second->host == record.id) ++hosted;
+    }
+    return hosted;
+}
+
 std::vector<ENetPeer*> Server::members(const Room& room) const {
     std::vector<ENetPeer*> found;
     for (const auto& [peer, record] : peers_)
@@ -214,7 +227,8 @@ json Server::report() const {
             {"rooms", std::move(rooms)},
             {"peers", peers_.size()},
             {"snapshots_skipped", skippedSnapshots_},
-            {"foreign_datagrams", transport_.foreign()}};
+            {"foreign_datagrams", transport_.foreign()},
+            {"service_errors", transport_.serviceErrors()}};
 }
 
 }  // namespace bastion::coop

@@ -36,6 +36,8 @@ constexpr const char* kUsage =
     "  --port N          lobby port, 0 for any free one (default 29597)\n"
     "  --voice-port N    voice relay port (default the lobby port plus one)\n"
     "  --retail PATH     asset root with the mission files (default the game's retail folder)\n"
+    "  --peers-per-address N  connections one address may hold (default 16)\n"
+    "  --rooms-per-address N  lobbies hosted from one address (default 4)\n"
     "  --help            this text\n"
     "Prints one line naming its ports, then the server's report as one JSON line\n"
     "every 10 seconds and at exit, with the step times since start: wall clock\n"
@@ -51,6 +53,7 @@ struct Options {
     std::uint16_t port = bastion::coop::kDefaultLobbyPort;
     std::uint16_t voicePort = 0;  // 0: the lobby's bound port plus one
     std::filesystem::path retail;
+    bastion::coop::AddressLimits limits;
     bool help = false;
 };
 
@@ -61,6 +64,13 @@ std::uint16_t portArgument(const std::string& option, const std::string& text) {
     return static_cast<std::uint16_t>(std::stoul(text));
 }
 
+std::size_t limitArgument(const std::string& option, const std::string& text, std::size_t most) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(text) < 1 || std::stoul(text) > most)
+        throw std::runtime_error(option + " needs a number from 1 to " + std::to_string(most));
+    return std::stoul(text);
+}
+
 Options parse(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
@@ -69,7 +79,8 @@ Options parse(int argc, char** argv) {
             options.help = true;
             continue;
         }
-        if (option != "--bind" && option != "--port" && option != "--voice-port" && option != "--retail")
+        if (option != "--bind" && option != "--port" && option != "--voice-port" && option != "--retail" &&
+            option != "--peers-per-address" && option != "--rooms-per-address")
             throw std::runtime_error("Unknown option " + option);
         if (i + 1 >= argc) throw std::runtime_error(option + " needs a value");
         const std::string value = argv[++i];
@@ -79,6 +90,10 @@ Options parse(int argc, char** argv) {
             options.port = portArgument(option, value);
         } else if (option == "--voice-port") {
             options.voicePort = portArgument(option, value);
+        } else if (option == "--peers-per-address") {
+            options.limits.peers = limitArgument(option, value, bastion::coop::kServerPeerSlots);
+        } else if (option == "--rooms-per-address") {
+            options.limits.rooms = limitArgument(option, value, bastion::coop::kMaxRooms);
         } else {
             options.retail = value;
         }
@@ -112,7 +127,7 @@ int run(const Options& options) {
     std::error_code error;
     if (!std::filesystem::is_directory(options.retail, error))
         throw std::runtime_error("Missing retail folder: " + options.retail.string());
-    bastion::coop::Server server(options.retail, options.bind, options.port, options.voicePort);
+    bastion::coop::Server server(options.retail, options.bind, options.port, options.voicePort, options.limits);
     // Stopping is handled before the banner tells anyone the server is up:
     // a supervisor that stops it right after the banner gets a clean stop.
     struct sigaction action {};

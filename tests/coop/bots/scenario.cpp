@@ -149,7 +149,10 @@ json probeExtraClient(const Target& target) {
 
 json run(const Scenario& scenario, const RunOptions& options) {
     const Clock::time_point serverStart = Clock::now();
-    LobbyProcess server({"--bind", "127.0.0.1", "--port", "0", "--retail", options.retail}, options.server);
+    // Every bot connects from 127.0.0.1, so that one address holds them all.
+    LobbyProcess server({"--bind", "127.0.0.1", "--port", "0", "--retail", options.retail, "--peers-per-address",
+                         std::to_string(kServerPeerSlots), "--rooms-per-address", std::to_string(kServerPeerSlots / kRoomSize)},
+                        options.server);
     const auto banner = server.line(30s);
     std::smatch match;
     if (!banner || !std::regex_search(*banner, match, std::regex("port (\\d+), voice port (\\d+)")))
