@@ -14,6 +14,7 @@
 
 #include <time.h>
 
+#include "coop/lobby/report_writer.h"
 #include "coop/server.h"
 #include "coop/step_pace.h"
 #include "coop/step_times.h"
@@ -116,11 +117,11 @@ struct StepClocks {
     bastion::coop::StepTimes processor;
 };
 
-void report(const bastion::coop::Server& server, const StepClocks& times) {
+void report(const bastion::coop::Server& server, const StepClocks& times, bastion::coop::ReportWriter& writer) {
     nlohmann::json document = server.report();
     document["step"] = times.wall.report();
     document["step_cpu"] = times.processor.report();
-    std::cout << document.dump() << std::endl;
+    writer.write(std::move(document));
 }
 
 int run(const Options& options) {
@@ -143,6 +144,7 @@ int run(const Options& options) {
     Clock::time_point nextStep = last + kStepPeriod;
     Clock::time_point nextReport = last + kReportPeriod;
     StepClocks times;
+    bastion::coop::ReportWriter writer(std::cout);
     while (!stopping.load()) {
         std::this_thread::sleep_until(nextStep);
         const Clock::time_point now = Clock::now();
@@ -154,11 +156,11 @@ int run(const Options& options) {
         times.wall.add(std::chrono::duration<double>(Clock::now() - now).count());
         times.processor.add(threadSeconds() - processorBefore);
         if (now >= nextReport) {
-            report(server, times);
+            report(server, times, writer);
             nextReport = now + kReportPeriod;
         }
     }
-    report(server, times);
+    report(server, times, writer);
     return 0;
 }
 
