@@ -205,7 +205,7 @@ void appendWord(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
 // above the heading screen.
 Rect lampLens(int lamp) {
     const float x = 0.36f + 0.11f * static_cast<float>(lamp);
-    return {x - 0.04f, -0.58f, x + 0.04f, -0.54f};
+    return {x - 0.04f, -0.625f, x + 0.04f, -0.585f};
 }
 
 }  // namespace
