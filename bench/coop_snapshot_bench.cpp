@@ -7,7 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <enet/enet.h>
 
-#include "coop/world_codec.h"
+#include "coop/internal/world_codec.h"
 #include "demo_tree.h"
 
 namespace {

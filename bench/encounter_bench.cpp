@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "procedural/encounter_fixtures.h"
-#include "procedural/encounters.h"
+#include "procedural/internal/encounters.h"
 #include "world/world.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "coop/input_codec.h"
+#include "coop/internal/input_codec.h"
 #include "coop/server.h"
 #include "coop/transport.h"
 #include "demo_tree.h"

@@ -9,7 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include "demo_tree.h"
-#include "render/cockpit_frame.h"
+#include "render/internal/cockpit_frame.h"
 #include "render/renderer.h"
 #include "support/gl/desktop_projection.h"
 #include "support/gl/gl_window.h"

@@ -3,8 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include "procedural/grid_recipe.h"
+#include "procedural/internal/terrain_builder.h"
 #include "procedural/recipe_validation.h"
-#include "procedural/terrain_builder.h"
 #include "world/world.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "voice/activity_gate.h"
-#include "voice/radio_filter.h"
+#include "voice/internal/radio_filter.h"
 #include "voice/speech_codec.h"
 
 namespace vant::voice {

@@ -6,6 +6,9 @@
 # first source file added brings its SYSTEM libraries in.
 function(bastion_library target)
     cmake_parse_arguments(ARG "" "" "DIRS;DEPS;SYSTEM" ${ARGN})
+    # Remembered for the include layering check: which folders hold the library.
+    set_property(GLOBAL APPEND PROPERTY BASTION_LIBRARIES ${target})
+    set_property(GLOBAL PROPERTY BASTION_LIBRARY_DIRS_${target} ${ARG_DIRS})
     set(sources)
     foreach(dir IN LISTS ARG_DIRS)
         file(GLOB dir_sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${dir}/*.cpp)
@@ -95,4 +98,50 @@ function(bastion_tests name dir)
                 "${environment};GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${index}")
         endforeach()
     endforeach()
+endfunction()
+
+# The include layering check as a CTest entry. The link graph comes from the
+# libraries' own link properties (not restated here), written next to the
+# build for the check script to read: for each library its folders of src/
+# and every library of ours it reaches by linking, itself included. A second
+# entry runs the same check with planted files, each of which it must reject.
+function(bastion_include_layering_tests)
+    get_property(libraries GLOBAL PROPERTY BASTION_LIBRARIES)
+    set(graph "set(LAYERING_LIBRARIES ${libraries})\n")
+    foreach(library IN LISTS libraries)
+        get_property(dirs GLOBAL PROPERTY BASTION_LIBRARY_DIRS_${library})
+        set(reached ${library})
+        set(pending ${library})
+        while(pending)
+            list(POP_FRONT pending current)
+            get_target_property(type ${current} TYPE)
+            if(type STREQUAL "INTERFACE_LIBRARY")
+                get_target_property(links ${current} INTERFACE_LINK_LIBRARIES)
+            else()
+                get_target_property(links ${current} LINK_LIBRARIES)
+            endif()
+            foreach(link IN LISTS links)
+                if(link IN_LIST libraries AND NOT link IN_LIST reached)
+                    list(APPEND reached ${link})
+                    list(APPEND pending ${link})
+                endif()
+            endforeach()
+        endwhile()
+        string(APPEND graph "set(LAYERING_DIRS_${library} ${dirs})\n")
+        string(APPEND graph "set(LAYERING_REACH_${library} ${reached})\n")
+    endforeach()
+    set(graph_file ${PROJECT_BINARY_DIR}/include_layering_graph.cmake)
+    file(WRITE ${graph_file} "${graph}")
+    set(script ${PROJECT_SOURCE_DIR}/cmake/check_include_layering.cmake)
+    add_test(NAME include_layering COMMAND ${CMAKE_COMMAND}
+        -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DGRAPH=${graph_file} -P ${script})
+    # Each planted entry is a file that holds one include: three the check
+    # must reject, and a test of the audio library reading its internal header,
+    # which it must let pass (tests mirror src/).
+    add_test(NAME include_layering.planted COMMAND ${CMAKE_COMMAND}
+        -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DGRAPH=${graph_file}
+        "-DPLANTED=src/world/planted.cpp=render/renderer.h;src/shell/planted.cpp=coop/internal/value_codec.h;tests/coop/planted_test.cpp=audio/internal/effect_choice.h;tests/audio/planted_test.cpp=audio/internal/effect_choice.h"
+        -P ${script})
+    set_tests_properties(include_layering.planted PROPERTIES PASS_REGULAR_EXPRESSION
+        "src/shell/planted.cpp: coop/internal/value_codec.h .*src/world/planted.cpp: render/renderer.h .*tests/coop/planted_test.cpp: audio/internal/effect_choice.h .*tests/coop/planted_test.cpp: audio/internal/effect_choice.h .*4 wrong includes")
 endfunction()

@@ -5,9 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "coop/input_codec.h"
+#include "coop/internal/input_codec.h"
+#include "coop/internal/world_codec.h"
 #include "coop/pilot_codec.h"
-#include "coop/world_codec.h"
 #include "demo_tree.h"
 #include "fuzz_verdict.h"
 #include "json_mutator.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "coop/message_decode.h"
+#include "coop/internal/message_decode.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto message = bastion::coop::decodeMessage(data, size);

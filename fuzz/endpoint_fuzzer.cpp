@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "net/endpoint.h"
-#include "voice/opus_packet.h"
+#include "voice/internal/opus_packet.h"
 
 // An endpoint text either parses into a host without brackets or slashes and
 // a port 1..65535, or is refused with std::invalid_argument; the same bytes

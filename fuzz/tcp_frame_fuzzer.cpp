@@ -9,8 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "net/cbor_scan.h"
-#include "net/connection.h"
+#include "net/internal/cbor_scan.h"
+#include "net/internal/connection.h"
 
 // The input is a byte stream arriving on a framed connection (read with
 // small limits, so the limits themselves are reached), and on its own a CBOR

@@ -7,8 +7,8 @@
 
 #include <SDL.h>
 
-#include "audio/device_lock.h"
-#include "audio/effect_banks.h"
+#include "audio/internal/device_lock.h"
+#include "audio/internal/effect_banks.h"
 
 namespace bastion {
 namespace {

@@ -2,8 +2,8 @@
 #include <cmath>
 
 #include "audio/audio.h"
-#include "audio/device_lock.h"
-#include "audio/effect_choice.h"
+#include "audio/internal/device_lock.h"
+#include "audio/internal/effect_choice.h"
 #include "world/world.h"
 
 namespace bastion {

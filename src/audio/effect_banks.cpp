@@ -1,4 +1,4 @@
-#include "audio/effect_banks.h"
+#include "audio/internal/effect_banks.h"
 
 #include <cstdio>
 #include <cstring>

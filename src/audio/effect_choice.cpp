@@ -1,4 +1,4 @@
-#include "audio/effect_choice.h"
+#include "audio/internal/effect_choice.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "audio/music_data.h"
+#include "audio/internal/music_data.h"
 
 #include <optional>
 #include <stdexcept>

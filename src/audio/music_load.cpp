@@ -4,8 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "audio/internal/music_data.h"
 #include "audio/music.h"
-#include "audio/music_data.h"
 #include "world/decoded_json.h"
 #include "world/decoded_value.h"
 

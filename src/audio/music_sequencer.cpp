@@ -1,5 +1,5 @@
+#include "audio/internal/music_words.h"
 #include "audio/music.h"
-#include "audio/music_words.h"
 
 namespace bastion {
 namespace {

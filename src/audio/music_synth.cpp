@@ -1,7 +1,7 @@
 #include <algorithm>
 
+#include "audio/internal/music_words.h"
 #include "audio/music.h"
-#include "audio/music_words.h"
 
 namespace bastion {
 namespace {

@@ -1,10 +1,10 @@
 #include "coop/client.h"
 
-#include "coop/input_codec.h"
+#include "coop/internal/input_codec.h"
+#include "coop/internal/wire_numbers.h"
+#include "coop/internal/world_codec.h"
 #include "coop/pilot_codec.h"
 #include "coop/room.h"
-#include "coop/wire_numbers.h"
-#include "coop/world_codec.h"
 #include "net/endpoint.h"
 #include "shell/shared/player_name.h"
 

@@ -1,11 +1,11 @@
-#include "coop/input_codec.h"
+#include "coop/internal/input_codec.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
-#include "coop/value_codec.h"
-#include "coop/wire_numbers.h"
+#include "coop/internal/value_codec.h"
+#include "coop/internal/wire_numbers.h"
 
 namespace bastion::coop {
 namespace {

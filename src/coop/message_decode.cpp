@@ -1,4 +1,4 @@
-#include "coop/message_decode.h"
+#include "coop/internal/message_decode.h"
 
 #include <exception>
 

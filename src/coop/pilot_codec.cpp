@@ -1,7 +1,7 @@
 #include "coop/pilot_codec.h"
 
-#include "coop/value_codec.h"
-#include "coop/wire_numbers.h"
+#include "coop/internal/value_codec.h"
+#include "coop/internal/wire_numbers.h"
 
 namespace bastion::coop {
 namespace {

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "coop/input_codec.h"
+#include "coop/internal/input_codec.h"
+#include "coop/internal/wire_numbers.h"
 #include "coop/pilot_codec.h"
-#include "coop/wire_numbers.h"
 
 namespace bastion::coop {
 namespace {

@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "coop/wire_numbers.h"
-#include "coop/snapshot_cbor.h"
+#include "coop/internal/wire_numbers.h"
+#include "coop/internal/snapshot_cbor.h"
 #include "shell/shared/player_name.h"
 
 namespace bastion::coop {

@@ -1,6 +1,6 @@
-#include "coop/snapshot_cbor.h"
+#include "coop/internal/snapshot_cbor.h"
 
-#include "coop/cbor_writer.h"
+#include "coop/internal/cbor_writer.h"
 
 namespace bastion::coop {
 namespace {

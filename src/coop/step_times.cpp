@@ -1,4 +1,4 @@
-#include "coop/step_times.h"
+#include "coop/internal/step_times.h"
 
 #include <algorithm>
 #include <cmath>

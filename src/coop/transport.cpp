@@ -4,7 +4,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "coop/message_decode.h"
+#include "coop/internal/message_decode.h"
 #include "net/endpoint.h"
 
 namespace bastion::coop {

@@ -1,6 +1,6 @@
-#include "coop/value_codec.h"
+#include "coop/internal/value_codec.h"
 
-#include "coop/wire_numbers.h"
+#include "coop/internal/wire_numbers.h"
 
 namespace bastion {
 

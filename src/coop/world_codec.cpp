@@ -1,10 +1,10 @@
-#include "coop/world_codec.h"
+#include "coop/internal/world_codec.h"
 
 #include <stdexcept>
 #include <vector>
 
-#include "coop/value_codec.h"
-#include "coop/wire_numbers.h"
+#include "coop/internal/value_codec.h"
+#include "coop/internal/wire_numbers.h"
 
 namespace bastion::coop {
 namespace {

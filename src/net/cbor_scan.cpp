@@ -1,4 +1,4 @@
-#include "net/cbor_scan.h"
+#include "net/internal/cbor_scan.h"
 
 #include <set>
 #include <stdexcept>

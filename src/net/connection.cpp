@@ -1,4 +1,4 @@
-#include "net/connection.h"
+#include "net/internal/connection.h"
 
 #include <netdb.h>
 #include <poll.h>
@@ -11,8 +11,8 @@
 #include <deque>
 #include <stdexcept>
 
-#include "net/cbor_scan.h"
-#include "net/tcp_socket.h"
+#include "net/internal/cbor_scan.h"
+#include "net/internal/tcp_socket.h"
 #include "platform/native_socket.h"
 
 namespace vant::net {

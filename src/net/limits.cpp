@@ -1,4 +1,4 @@
-#include "net/limits.h"
+#include "net/internal/limits.h"
 
 #include <stdexcept>
 

@@ -1,11 +1,11 @@
-#include "net/listener.h"
+#include "net/internal/listener.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 #include <stdexcept>
 
-#include "net/tcp_socket.h"
+#include "net/internal/tcp_socket.h"
 #include "platform/native_socket.h"
 
 namespace vant::net {

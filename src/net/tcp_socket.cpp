@@ -1,4 +1,4 @@
-#include "net/tcp_socket.h"
+#include "net/internal/tcp_socket.h"
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>

@@ -6,7 +6,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "platform/system_error.h"
+#include "platform/internal/system_error.h"
 
 namespace bastion::platform {
 

@@ -1,4 +1,4 @@
-#include "platform/system_error.h"
+#include "platform/internal/system_error.h"
 
 namespace bastion::platform {
 

@@ -1,4 +1,4 @@
-#include "procedural/air_encounters.h"
+#include "procedural/internal/air_encounters.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,9 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "procedural/encounter_actors.h"
-#include "procedural/encounter_clearance.h"
-#include "procedural/recipe_values.h"
+#include "procedural/internal/encounter_actors.h"
+#include "procedural/internal/encounter_clearance.h"
+#include "procedural/internal/recipe_values.h"
 #include "world/world.h"
 
 namespace bastion::encounter {

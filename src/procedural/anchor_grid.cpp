@@ -1,4 +1,4 @@
-#include "procedural/anchor_grid.h"
+#include "procedural/internal/anchor_grid.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "procedural/encounter_actors.h"
+#include "procedural/internal/encounter_actors.h"
 
 #include "world/world.h"
 

@@ -1,11 +1,11 @@
-#include "procedural/encounter_clearance.h"
+#include "procedural/internal/encounter_clearance.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include <nlohmann/json.hpp>
 
-#include "procedural/recipe_values.h"
+#include "procedural/internal/recipe_values.h"
 #include "world/world.h"
 
 namespace bastion::encounter {

@@ -1,4 +1,4 @@
-#include "procedural/encounter_roads.h"
+#include "procedural/internal/encounter_roads.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,7 +10,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "procedural/recipe_values.h"
+#include "procedural/internal/recipe_values.h"
 #include "world/random.h"
 #include "world/world.h"
 

@@ -1,4 +1,4 @@
-#include "procedural/encounters.h"
+#include "procedural/internal/encounters.h"
 
 #include <cmath>
 #include <stdexcept>
@@ -6,11 +6,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "procedural/air_encounters.h"
-#include "procedural/encounter_actors.h"
-#include "procedural/encounter_clearance.h"
-#include "procedural/encounter_roads.h"
-#include "procedural/recipe_values.h"
+#include "procedural/internal/air_encounters.h"
+#include "procedural/internal/encounter_actors.h"
+#include "procedural/internal/encounter_clearance.h"
+#include "procedural/internal/encounter_roads.h"
+#include "procedural/internal/recipe_values.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -7,12 +7,12 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/regular_file.h"
-#include "procedural/encounters.h"
-#include "procedural/layout_templates.h"
-#include "procedural/mission_update.h"
-#include "procedural/plot_scenery.h"
+#include "procedural/internal/encounters.h"
+#include "procedural/internal/layout_templates.h"
+#include "procedural/internal/mission_update.h"
+#include "procedural/internal/plot_scenery.h"
+#include "procedural/internal/terrain_builder.h"
 #include "procedural/recipe_validation.h"
-#include "procedural/terrain_builder.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,10 +1,10 @@
-#include "procedural/layout_templates.h"
+#include "procedural/internal/layout_templates.h"
 
 #include <set>
 #include <stdexcept>
 #include <utility>
 
-#include "procedural/texture_band.h"
+#include "procedural/internal/texture_band.h"
 #include "world/world.h"
 
 namespace bastion::layout {

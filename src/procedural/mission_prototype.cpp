@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "world/decoded_json.h"
-#include "procedural/anchor_grid.h"
-#include "procedural/hash_sequence.h"
-#include "procedural/texture_band.h"
+#include "procedural/internal/anchor_grid.h"
+#include "procedural/internal/hash_sequence.h"
+#include "procedural/internal/texture_band.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -1,4 +1,4 @@
-#include "procedural/mission_update.h"
+#include "procedural/internal/mission_update.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "procedural/plot_scenery.h"
+#include "procedural/internal/plot_scenery.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "procedural/recipe_values.h"
+#include "procedural/internal/recipe_values.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "procedural/recipe_values.h"
+#include "procedural/internal/recipe_values.h"
 
 namespace bastion {
 namespace {

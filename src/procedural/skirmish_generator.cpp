@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "procedural/internal/skirmish_map.h"
 #include "procedural/recipe_validation.h"
-#include "procedural/skirmish_map.h"
 
 namespace bastion {
 namespace skirmish {

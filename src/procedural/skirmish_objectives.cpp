@@ -3,7 +3,7 @@
 #include <deque>
 #include <vector>
 
-#include "procedural/skirmish_map.h"
+#include "procedural/internal/skirmish_map.h"
 
 namespace bastion::skirmish {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "procedural/skirmish_map.h"
+#include "procedural/internal/skirmish_map.h"
 
 namespace bastion::skirmish {
 namespace {

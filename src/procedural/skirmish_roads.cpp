@@ -2,7 +2,7 @@
 #include <utility>
 #include <vector>
 
-#include "procedural/skirmish_map.h"
+#include "procedural/internal/skirmish_map.h"
 
 namespace bastion::skirmish {
 namespace {

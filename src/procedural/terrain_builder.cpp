@@ -1,4 +1,4 @@
-#include "procedural/terrain_builder.h"
+#include "procedural/internal/terrain_builder.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -7,9 +7,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include "procedural/internal/recipe_values.h"
+#include "procedural/internal/terrain_field.h"
 #include "procedural/recipe_validation.h"
-#include "procedural/recipe_values.h"
-#include "procedural/terrain_field.h"
 #include "world/world.h"
 
 namespace bastion {

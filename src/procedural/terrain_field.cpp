@@ -1,4 +1,4 @@
-#include "procedural/terrain_field.h"
+#include "procedural/internal/terrain_field.h"
 
 #include <algorithm>
 #include <cmath>

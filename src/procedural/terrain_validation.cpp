@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "procedural/internal/recipe_values.h"
 #include "procedural/recipe_validation.h"
-#include "procedural/recipe_values.h"
 
 namespace bastion {
 namespace {

@@ -1,4 +1,4 @@
-#include "procedural/texture_band.h"
+#include "procedural/internal/texture_band.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "render/arm_rig_read.h"
+#include "render/internal/arm_rig_read.h"
 
 #include <cmath>
 #include <stdexcept>

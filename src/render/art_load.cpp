@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/regular_file.h"
-#include "render/gl_objects.h"
+#include "render/internal/gl_objects.h"
 #include "render/renderer.h"
 #include "world/decoded_json.h"
 

@@ -1,4 +1,4 @@
-#include "render/bounded_json.h"
+#include "render/internal/bounded_json.h"
 
 #include <sstream>
 #include <stdexcept>

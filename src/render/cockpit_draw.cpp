@@ -1,7 +1,7 @@
 #include <GL/glew.h>
 
-#include "render/cockpit_frame.h"
-#include "render/cockpit_readings.h"
+#include "render/internal/cockpit_frame.h"
+#include "render/internal/cockpit_readings.h"
 #include "render/renderer.h"
 #include "world/world.h"
 

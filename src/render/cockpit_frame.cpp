@@ -1,8 +1,8 @@
-#include "render/cockpit_frame.h"
+#include "render/internal/cockpit_frame.h"
 
 #include <algorithm>
 
-#include "render/transforms.h"
+#include "render/internal/transforms.h"
 
 namespace bastion {
 

@@ -4,8 +4,8 @@
 
 #include <GL/glew.h>
 
-#include "render/gl_objects.h"
-#include "render/gl_shader.h"
+#include "render/internal/gl_objects.h"
+#include "render/internal/gl_shader.h"
 #include "render/renderer.h"
 
 namespace bastion {

@@ -1,4 +1,4 @@
-#include "render/cockpit_readings.h"
+#include "render/internal/cockpit_readings.h"
 
 #include <algorithm>
 #include <cmath>

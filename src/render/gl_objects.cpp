@@ -1,4 +1,4 @@
-#include "render/gl_objects.h"
+#include "render/internal/gl_objects.h"
 
 namespace bastion {
 

@@ -1,9 +1,9 @@
-#include "render/gl_shader.h"
+#include "render/internal/gl_shader.h"
 
 #include <stdexcept>
 #include <string>
 
-#include "render/gl_objects.h"
+#include "render/internal/gl_objects.h"
 
 namespace bastion {
 

@@ -3,9 +3,9 @@
 
 #include <GL/glew.h>
 
+#include "render/internal/scene_texts.h"
+#include "render/internal/transforms.h"
 #include "render/renderer.h"
-#include "render/scene_texts.h"
-#include "render/transforms.h"
 #include "world/world.h"
 
 namespace bastion {

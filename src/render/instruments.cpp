@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
-#include "render/cockpit_readings.h"
-#include "render/radar.h"
+#include "render/internal/cockpit_readings.h"
+#include "render/internal/radar.h"
+#include "render/internal/transforms.h"
 #include "render/renderer.h"
-#include "render/transforms.h"
 #include "world/world.h"
 
 namespace bastion {

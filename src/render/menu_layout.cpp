@@ -1,12 +1,12 @@
-#include "render/menu_layout.h"
+#include "render/internal/menu_layout.h"
 
 #include <array>
 #include <string>
 #include <utility>
 
-#include "render/menu_rows.h"
-#include "render/panel_layout.h"
-#include "render/transforms.h"
+#include "render/internal/menu_rows.h"
+#include "render/internal/panel_layout.h"
+#include "render/internal/transforms.h"
 #include "shell/frontend/frontend.h"
 
 namespace bastion {

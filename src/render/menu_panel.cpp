@@ -3,9 +3,9 @@
 #include <type_traits>
 #include <variant>
 
-#include "render/menu_layout.h"
+#include "render/internal/menu_layout.h"
+#include "render/internal/transforms.h"
 #include "render/renderer.h"
-#include "render/transforms.h"
 #include "shell/frontend/frontend.h"
 
 namespace bastion {

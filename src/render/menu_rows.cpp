@@ -1,4 +1,4 @@
-#include "render/menu_rows.h"
+#include "render/internal/menu_rows.h"
 
 #include <cmath>
 #include <cstdio>

@@ -3,8 +3,8 @@
 #include <numbers>
 #include <string>
 
-#include "render/menu_rows.h"
-#include "render/panel_layout.h"
+#include "render/internal/menu_rows.h"
+#include "render/internal/panel_layout.h"
 #include "shell/frontend/frontend.h"
 #include "world/weapon.h"
 

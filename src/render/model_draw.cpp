@@ -5,9 +5,9 @@
 
 #include <GL/glew.h>
 
-#include "render/pose_matrix.h"
+#include "render/internal/pose_matrix.h"
+#include "render/internal/transforms.h"
 #include "render/renderer.h"
-#include "render/transforms.h"
 #include "world/world.h"
 
 namespace bastion {

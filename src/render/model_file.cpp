@@ -1,4 +1,4 @@
-#include "render/model_file.h"
+#include "render/internal/model_file.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "render/model_manifest.h"
+#include "render/internal/model_manifest.h"
 
 #include <filesystem>
 #include <stdexcept>

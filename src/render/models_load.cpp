@@ -3,11 +3,11 @@
 
 #include <GL/glew.h>
 
-#include "render/arm_rig_read.h"
-#include "render/bounded_json.h"
-#include "render/gl_objects.h"
-#include "render/model_file.h"
-#include "render/model_manifest.h"
+#include "render/internal/arm_rig_read.h"
+#include "render/internal/bounded_json.h"
+#include "render/internal/gl_objects.h"
+#include "render/internal/model_file.h"
+#include "render/internal/model_manifest.h"
 #include "render/renderer.h"
 #include "world/decoded_json.h"
 

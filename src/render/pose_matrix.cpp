@@ -1,4 +1,4 @@
-#include "render/pose_matrix.h"
+#include "render/internal/pose_matrix.h"
 
 namespace bastion {
 

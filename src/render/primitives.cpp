@@ -2,8 +2,8 @@
 
 #include <GL/glew.h>
 
+#include "render/internal/unit_cube.h"
 #include "render/renderer.h"
-#include "render/unit_cube.h"
 
 namespace bastion {
 

@@ -1,8 +1,8 @@
-#include "render/radar.h"
+#include "render/internal/radar.h"
 
 #include <cmath>
 
-#include "render/cockpit_readings.h"
+#include "render/internal/cockpit_readings.h"
 #include "world/world.h"
 
 namespace bastion {

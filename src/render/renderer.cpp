@@ -4,9 +4,9 @@
 
 #include <GL/glew.h>
 
-#include "render/gl_objects.h"
-#include "render/gl_shader.h"
-#include "render/unit_cube.h"
+#include "render/internal/gl_objects.h"
+#include "render/internal/gl_shader.h"
+#include "render/internal/unit_cube.h"
 
 namespace bastion {
 namespace {

@@ -5,9 +5,9 @@
 
 #include <GL/glew.h>
 
-#include "render/cockpit_frame.h"
+#include "render/internal/cockpit_frame.h"
+#include "render/internal/scene_texts.h"
 #include "render/renderer.h"
-#include "render/scene_texts.h"
 #include "shell/frontend/frontend.h"
 #include "world/world.h"
 

@@ -1,10 +1,10 @@
-#include "render/scene_texts.h"
+#include "render/internal/scene_texts.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "render/cockpit_readings.h"
-#include "render/radar.h"
+#include "render/internal/cockpit_readings.h"
+#include "render/internal/radar.h"
 #include "render/renderer.h"
 #include "shell/frontend/frontend.h"
 #include "world/world.h"

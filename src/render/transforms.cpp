@@ -1,4 +1,4 @@
-#include "render/transforms.h"
+#include "render/internal/transforms.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 
 #include <GL/glew.h>
 
-#include "render/bounded_json.h"
+#include "render/internal/bounded_json.h"
 #include "render/renderer.h"
 #include "render/walker_rig_read.h"
 

@@ -1,4 +1,4 @@
-#include "render/world_atlas.h"
+#include "render/internal/world_atlas.h"
 
 #include <array>
 #include <cmath>

@@ -5,11 +5,11 @@
 
 #include <GL/glew.h>
 
-#include "render/gl_objects.h"
-#include "render/pose_matrix.h"
+#include "render/internal/gl_objects.h"
+#include "render/internal/pose_matrix.h"
+#include "render/internal/transforms.h"
+#include "render/internal/world_atlas.h"
 #include "render/renderer.h"
-#include "render/transforms.h"
-#include "render/world_atlas.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -5,8 +5,8 @@
 
 #include <GL/glew.h>
 
+#include "render/internal/transforms.h"
 #include "render/renderer.h"
-#include "render/transforms.h"
 #include "shell/frontend/frontend.h"
 #include "world/debris.h"
 #include "world/world.h"

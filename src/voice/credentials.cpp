@@ -1,4 +1,4 @@
-#include "voice/credentials.h"
+#include "voice/internal/credentials.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,4 +1,4 @@
-#include "voice/datagram_socket.h"
+#include "voice/internal/datagram_socket.h"
 
 #include <netdb.h>
 #include <netinet/in.h>
@@ -7,7 +7,7 @@
 #include <stdexcept>
 
 #include "platform/native_socket.h"
-#include "voice/wire.h"
+#include "voice/internal/wire.h"
 
 namespace vant::voice {
 

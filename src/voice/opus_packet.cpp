@@ -1,4 +1,4 @@
-#include "voice/opus_packet.h"
+#include "voice/internal/opus_packet.h"
 
 #include <cstdint>
 

@@ -9,8 +9,8 @@
 #include <numbers>
 #include <vector>
 
-#include "voice/opus_packet.h"
-#include "voice/radio_filter.h"
+#include "voice/internal/opus_packet.h"
+#include "voice/internal/radio_filter.h"
 #include "voice/speech_codec.h"
 
 namespace vant::voice {

@@ -1,4 +1,4 @@
-#include "voice/radio_filter.h"
+#include "voice/internal/radio_filter.h"
 
 #include <cmath>
 

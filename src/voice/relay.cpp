@@ -5,10 +5,10 @@
 #include <stdexcept>
 
 #include "platform/secure_random.h"
-#include "voice/credentials.h"
-#include "voice/datagram_socket.h"
-#include "voice/opus_packet.h"
-#include "voice/wire.h"
+#include "voice/internal/credentials.h"
+#include "voice/internal/datagram_socket.h"
+#include "voice/internal/opus_packet.h"
+#include "voice/internal/wire.h"
 
 namespace vant::voice {
 

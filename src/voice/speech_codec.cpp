@@ -4,7 +4,7 @@
 
 #include <opus.h>
 
-#include "voice/opus_packet.h"
+#include "voice/internal/opus_packet.h"
 
 namespace vant::voice {
 

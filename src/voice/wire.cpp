@@ -1,4 +1,4 @@
-#include "voice/wire.h"
+#include "voice/internal/wire.h"
 
 #include <algorithm>
 #include <bit>

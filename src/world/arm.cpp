@@ -1,4 +1,4 @@
-#include "world/internal/arm.h"
+#include "world/arm.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <string>
 
-#include "procedural/mission_update.h"
+#include "procedural/internal/mission_update.h"
 #include "world/internal/mission_rules.h"
 
 namespace bastion {

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "procedural/mission_update.h"
+#include "procedural/internal/mission_update.h"
 #include "world/internal/mission_rules.h"
 
 namespace bastion {

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "world/internal/arm.h"
+#include "world/arm.h"
 #include "world/pilot_step.h"
 
 namespace bastion {

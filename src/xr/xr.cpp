@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <iostream>
 
-#include "xr/xr_impl.h"
+#include "xr/internal/xr_impl.h"
 
 namespace vant {
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "xr/xr_impl.h"
+#include "xr/internal/xr_impl.h"
 
 namespace vant {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <SDL.h>
 
-#include "xr/xr_impl.h"
+#include "xr/internal/xr_impl.h"
 
 namespace vant {
 namespace {

@@ -3,8 +3,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "xr/xr_impl.h"
-#include "xr/xr_platform.h"
+#include "xr/internal/xr_impl.h"
+#include "xr/internal/xr_platform.h"
 
 namespace vant {
 namespace {

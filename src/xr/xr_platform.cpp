@@ -1,4 +1,4 @@
-#include "xr/xr_platform.h"
+#include "xr/internal/xr_platform.h"
 
 #include <stdexcept>
 

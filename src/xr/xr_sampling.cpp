@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "xr/xr_impl.h"
+#include "xr/internal/xr_impl.h"
 
 namespace vant {
 namespace {

@@ -8,7 +8,7 @@
 #include <SDL.h>
 
 #include "audio/audio.h"
-#include "audio/effect_choice.h"
+#include "audio/internal/effect_choice.h"
 #include "contentgen/music_content.h"
 #include "contentgen/synth_waves.h"
 #include "effect_tree.h"

@@ -5,7 +5,7 @@
 #include "coop/client.h"
 #include "coop/server.h"
 #include "coop/enet_peers.h"
-#include "coop/input_codec.h"
+#include "coop/internal/input_codec.h"
 #include "coop/lobby_process.h"
 #include "coop/wire_failure.h"
 #include "support/demo_content.h"

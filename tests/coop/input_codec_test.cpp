@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "coop/input_codec.h"
-#include "coop/value_codec.h"
+#include "coop/internal/input_codec.h"
+#include "coop/internal/value_codec.h"
 #include "coop/wire_failure.h"
 
 namespace bastion::coop {

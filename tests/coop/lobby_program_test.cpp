@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "coop/enet_peers.h"
-#include "coop/input_codec.h"
+#include "coop/internal/input_codec.h"
 #include "coop/lobby_process.h"
 #include "coop/transport.h"
 #include "support/demo_content.h"

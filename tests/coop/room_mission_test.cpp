@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "coop/input_codec.h"
+#include "coop/internal/input_codec.h"
 #include "coop/room.h"
 #include "coop/wire_failure.h"
 #include "support/demo_content.h"

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "coop/input_codec.h"
+#include "coop/internal/input_codec.h"
+#include "coop/internal/snapshot_cbor.h"
+#include "coop/internal/world_codec.h"
 #include "coop/room.h"
-#include "coop/snapshot_cbor.h"
-#include "coop/world_codec.h"
 #include "support/demo_content.h"
 
 namespace bastion::coop {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "coop/step_pace.h"
+#include "coop/internal/step_pace.h"
 
 namespace bastion::coop {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "coop/step_times.h"
+#include "coop/internal/step_times.h"
 
 namespace bastion::coop {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "coop/value_codec.h"
+#include "coop/internal/value_codec.h"
+#include "coop/internal/world_codec.h"
 #include "coop/wire_failure.h"
-#include "coop/world_codec.h"
 #include "support/demo_content.h"
 
 namespace bastion::coop {

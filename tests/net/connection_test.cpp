@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "net/connection.h"
-#include "net/listener.h"
+#include "net/internal/connection.h"
+#include "net/internal/listener.h"
 #include "support/loopback_address.h"
 #include "support/refusal.h"
 

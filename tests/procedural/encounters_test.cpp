@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "procedural/encounter_clearance.h"
-#include "procedural/encounter_roads.h"
-#include "procedural/encounters.h"
+#include "procedural/internal/encounter_clearance.h"
+#include "procedural/internal/encounter_roads.h"
+#include "procedural/internal/encounters.h"
 #include "procedural/encounter_fixtures.h"
 #include "procedural/recipe_fixtures.h"
 #include "procedural/recipe_validation.h"

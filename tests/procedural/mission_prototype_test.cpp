@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "procedural/anchor_grid.h"
-#include "procedural/texture_band.h"
+#include "procedural/internal/anchor_grid.h"
+#include "procedural/internal/texture_band.h"
 #include "support/demo_content.h"
 #include "support/editable_content.h"
 #include "support/refusal.h"

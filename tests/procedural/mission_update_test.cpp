@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "procedural/mission_update.h"
+#include "procedural/internal/mission_update.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "procedural/encounter_fixtures.h"
-#include "procedural/plot_scenery.h"
+#include "procedural/internal/plot_scenery.h"
 #include "procedural/recipe_fixtures.h"
 #include "world/world.h"
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "procedural/grid_recipe.h"
+#include "procedural/internal/terrain_builder.h"
 #include "procedural/recipe_fixtures.h"
 #include "procedural/recipe_validation.h"
-#include "procedural/terrain_builder.h"
 #include "world/world.h"
 
 namespace bastion {

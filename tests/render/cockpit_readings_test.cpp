@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "render/cockpit_frame.h"
-#include "render/cockpit_readings.h"
-#include "render/radar.h"
+#include "render/internal/cockpit_frame.h"
+#include "render/internal/cockpit_readings.h"
+#include "render/internal/radar.h"
 #include "world/world.h"
 
 namespace bastion {

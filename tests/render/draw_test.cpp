@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "render/draw_stage.h"
-#include "render/gl_objects.h"
-#include "render/gl_shader.h"
+#include "render/internal/gl_objects.h"
+#include "render/internal/gl_shader.h"
 #include "support/gl/gl_window.h"
 #include "support/gl/offscreen_target.h"
 #include "world/world.h"

@@ -8,9 +8,9 @@
 #include <gtest/gtest.h>
 
 #include "render/draw_stage.h"
-#include "render/menu_layout.h"
-#include "render/menu_rows.h"
-#include "render/transforms.h"
+#include "render/internal/menu_layout.h"
+#include "render/internal/menu_rows.h"
+#include "render/internal/transforms.h"
 #include "shell/frontend/frontend.h"
 #include "world/world.h"
 

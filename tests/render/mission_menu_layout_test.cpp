@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/menu_layout.h"
+#include "render/internal/menu_layout.h"
 #include "shell/frontend/frontend.h"
 
 namespace bastion {

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "render/cockpit_frame.h"
+#include "render/internal/cockpit_frame.h"
 #include "render/draw_stage.h"
 #include "support/gl/desktop_projection.h"
 #include "support/gl/offscreen_target.h"

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "render/arm_rig_read.h"
-#include "render/model_file.h"
-#include "render/model_manifest.h"
+#include "render/internal/arm_rig_read.h"
+#include "render/internal/model_file.h"
+#include "render/internal/model_manifest.h"
 #include "support/refusal.h"
 
 namespace bastion {

@@ -6,9 +6,9 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include "render/cockpit_frame.h"
-#include "render/cockpit_readings.h"
-#include "render/pose_matrix.h"
+#include "render/internal/cockpit_frame.h"
+#include "render/internal/cockpit_readings.h"
+#include "render/internal/pose_matrix.h"
 #include "support/desktop_view.h"
 #include "support/gl/desktop_projection.h"
 #include "render/draw_stage.h"

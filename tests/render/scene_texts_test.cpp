@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "render/menu_rows.h"
-#include "render/scene_texts.h"
-#include "render/transforms.h"
+#include "render/internal/menu_rows.h"
+#include "render/internal/scene_texts.h"
+#include "render/internal/transforms.h"
 #include "shell/frontend/frontend.h"
 #include "world/world.h"
 

@@ -6,13 +6,13 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
-#include "render/cockpit_frame.h"
+#include "render/internal/cockpit_frame.h"
 #include "render/draw_stage.h"
 #include "support/gl/desktop_projection.h"
 #include "support/gl/offscreen_target.h"
 #include "support/desktop_view.h"
 #include "support/refusal.h"
-#include "world/internal/arm.h"
+#include "world/arm.h"
 #include "world/world.h"
 
 namespace bastion {

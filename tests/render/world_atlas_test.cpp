@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "render/world_atlas.h"
+#include "render/internal/world_atlas.h"
 #include "support/content/files.h"
 #include "support/refusal.h"
 #include "support/temp_folder.h"

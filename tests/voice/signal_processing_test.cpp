@@ -6,7 +6,7 @@
 
 #include "voice/activity_gate.h"
 #include "voice/channel.h"
-#include "voice/radio_filter.h"
+#include "voice/internal/radio_filter.h"
 #include "voice/tone.h"
 
 namespace vant::voice {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "support/refusal.h"
-#include "voice/opus_packet.h"
+#include "voice/internal/opus_packet.h"
 #include "voice/speech_codec.h"
 #include "voice/tone.h"
 

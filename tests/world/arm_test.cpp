@@ -5,7 +5,7 @@
 #include <numbers>
 
 #include "support/vec_expect.h"
-#include "world/internal/arm.h"
+#include "world/arm.h"
 
 namespace bastion {
 namespace {

@@ -14,9 +14,9 @@
 
 #include <time.h>
 
+#include "coop/internal/step_pace.h"
+#include "coop/internal/step_times.h"
 #include "coop/server.h"
-#include "coop/step_pace.h"
-#include "coop/step_times.h"
 #include "coop/transport.h"
 #include "platform/executable_folder.h"
 #include "shell/shared/retail_choice.h"

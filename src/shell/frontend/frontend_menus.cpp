@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "shell/frontend/frontend.h"
-#include "shell/frontend/menu_press.h"
+#include "shell/frontend/internal/menu_press.h"
 
 namespace bastion {
 namespace {

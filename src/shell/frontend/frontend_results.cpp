@@ -1,5 +1,5 @@
 #include "shell/frontend/frontend.h"
-#include "shell/frontend/menu_press.h"
+#include "shell/frontend/internal/menu_press.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "net/connection.h"
-#include "net/limits.h"
+#include "net/internal/connection.h"
+#include "net/internal/limits.h"
 
 namespace vant::net {
 

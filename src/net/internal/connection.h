@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "net/limits.h"
+#include "net/internal/limits.h"
 
 namespace vant::net {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <span>
 
-#include "net/limits.h"
+#include "net/internal/limits.h"
 
 namespace vant::net {
 

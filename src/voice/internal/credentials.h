@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "voice/wire.h"
+#include "voice/internal/wire.h"
 
 namespace vant::voice {
 

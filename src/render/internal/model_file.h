@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "render/arm_rig_read.h"
+#include "render/internal/arm_rig_read.h"
 #include "world/math.h"
 
 namespace bastion {

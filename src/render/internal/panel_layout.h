@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/menu_layout.h"
+#include "render/internal/menu_layout.h"
 
 namespace bastion {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "xr/openxr_gl.h"
+#include "xr/internal/openxr_gl.h"
 #include "xr/xr.h"
 
 namespace vant {

@@ -4,7 +4,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "procedural/encounter_roads.h"
+#include "procedural/internal/encounter_roads.h"
 #include "world/target.h"
 
 // Internal to the procedural library: the air units of a version-3 recipe.

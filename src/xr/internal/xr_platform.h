@@ -2,7 +2,7 @@
 // Internal to the xr library: the graphics binding of the OpenXR session,
 // taken from the GLX context current on the calling thread.
 
-#include "xr/openxr_gl.h"
+#include "xr/internal/openxr_gl.h"
 
 struct SDL_Window;
 
