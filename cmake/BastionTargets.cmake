@@ -25,16 +25,11 @@ function(bastion_library target)
     endif()
 endfunction()
 
-# The environment of every CTest entry. Leak suppressions for libraries' own
-# blocks; no sound device. Mesa's software renderer draws in the thread that
-# calls it: by default it keeps a pool of threads per context and per screen
-# (sixteen on an eight-core machine, in every process with a window), and the
-# leak checker at a program's end would have to stop those as well. On a
-# loaded machine they also only wait for each other.
+# The environment of every CTest entry: leak suppressions for libraries' own
+# blocks, and no sound device.
 set(BASTION_TEST_ENVIRONMENT
     "SDL_AUDIODRIVER=dummy"
-    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
-    "LP_NUM_THREADS=0")
+    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
 
 # One test program per folder of tests/, linked with the libraries named after
 # the folder. Each suite named after SUITES is a CTest entry of its own, so

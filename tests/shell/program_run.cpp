@@ -26,9 +26,7 @@ RunningProgram startProgram(const std::filesystem::path& program, const std::vec
     const std::string errPath = (scratch / "stderr.txt").string();
 
     std::vector<std::string> env = environment;
-    // The sanitizers' options, and the test run's choice of a graphics
-    // driver without threads of its own (see tests/CMakeLists.txt).
-    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "LP_NUM_THREADS"}) {
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
         if (const char* value = std::getenv(name); value != nullptr && sanitizerSettings) {
             env.push_back(std::string(name) + "=" + value);
         }

@@ -33,7 +33,7 @@ struct ProgramLaunch {
 
 // Runs `program` with `args` in a bare environment: only `environment`
 // ("NAME=value" entries) plus, unless `sanitizerSettings` is false, the
-// sanitizer and graphics driver settings of this process.
+// sanitizer settings of this process.
 // Standard output and error are captured through files in `scratch`.
 ProgramRun runProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
                       const std::vector<std::string>& environment, const std::filesystem::path& scratch);
