@@ -28,10 +28,15 @@ constexpr int kBufferFrames = 512;
 
 // The demo music and effects, with one song (every mission's) that holds all
 // eight voices for ever: FM voices (the dearer kind) whose envelopes loop.
+// A hostile tree asks the most a music file can of one buffer: clocks far
+// beyond any chip's, so each device frame makes the mixer's most native
+// frames, and behind the notes a loop of due events that never ends, so each
+// native frame runs the sequencer's most events.
 class BusyMusicTree {
 public:
-    BusyMusicTree()
-        : root_(std::filesystem::temp_directory_path() / ("bastion-bench-music-" + std::to_string(::getpid()))) {
+    explicit BusyMusicTree(bool hostile = false)
+        : root_(std::filesystem::temp_directory_path() /
+                ("bastion-bench-music-" + std::string(hostile ? "hostile-" : "") + std::to_string(::getpid()))) {
         const std::filesystem::path retail = root_ / "retail";
         cg::writeMusic(retail);
         cg::writeEffects(retail);
@@ -44,10 +49,19 @@ public:
             bank[fm]["words"][13] = 4 * 65536;
         }
         for (int song = 0; song < 7; ++song) description["modules"].push_back({{"instruments", bank}});
-        cg::writeJsonFile(retail / "audio/music.json", description);
         std::vector<cg::ScoreEvent> score;
         for (std::uint32_t voice = 0; voice < 8; ++voice)
             score.push_back({0, cg::noteOn(voice, voice % 2 ? cg::kPiano : cg::kBell, cg::notePitch(48 + 5 * voice), 100)});
+        if (hostile) {
+            description["system_clock"] = 1e300;
+            description["sclk"] = 0;
+            description["timer_prescaler"] = 0;
+            description["timer_divider"] = 0;
+            constexpr std::int32_t kLooped = 200;  // more than one native frame runs
+            for (std::int32_t i = 0; i < kLooped - 1; ++i) score.push_back({0, cg::parameterEvent(false, 0, 8, 0)});
+            score.push_back({0, cg::loopEvent(cg::kEndlessLoop, -kLooped)});
+        }
+        cg::writeJsonFile(retail / "audio/music.json", description);
         cg::writeScore(retail / "audio/score-14.bin", score);
     }
     ~BusyMusicTree() {
@@ -65,6 +79,11 @@ const BusyMusicTree& busyTree() {
     return tree;
 }
 
+const BusyMusicTree& hostileTree() {
+    static const BusyMusicTree tree(true);
+    return tree;
+}
+
 void reportShare(benchmark::State& state, std::uint64_t allocations) {
     if (allocations != 0) state.SkipWithError("mixing allocated");
     state.counters["allocations"] = static_cast<double>(allocations);
@@ -73,10 +92,11 @@ void reportShare(benchmark::State& state, std::uint64_t allocations) {
                                                             benchmark::Counter::kInvert);
 }
 
-// One device buffer of music with every voice sounding; the "buffer_share"
-// counter is the share of the buffer's 10.7 ms that mixing it takes.
-void BM_MusicMix512(benchmark::State& state) {
-    bastion::Music music(busyTree().retail());
+// Mixes one device buffer of the tree's song 0 per iteration; the
+// "buffer_share" counter is the share of the buffer's 10.7 ms that mixing it
+// takes.
+void mixBuffers(benchmark::State& state, const BusyMusicTree& tree) {
+    bastion::Music music(tree.retail());
     music.select(0);
     std::vector<float> out(2 * kBufferFrames);
     music.mix(out, kDeviceRate);
@@ -90,7 +110,15 @@ void BM_MusicMix512(benchmark::State& state) {
     }
     reportShare(state, bastion::bench::allocationsOnThisThread() - before);
 }
+
+// One device buffer of music with every voice sounding.
+void BM_MusicMix512(benchmark::State& state) { mixBuffers(state, busyTree()); }
 BENCHMARK(BM_MusicMix512);
+
+// One device buffer of the hostile music: the most work a buffer can take,
+// whatever the music file says.
+void BM_HostileMusicMix512(benchmark::State& state) { mixBuffers(state, hostileTree()); }
+BENCHMARK(BM_HostileMusicMix512);
 
 // SDL's audio callback for one 512-frame buffer: the busy music, 24 long
 // effect voices, the alarm and the limiter, on a paused

@@ -65,7 +65,9 @@ struct Client {
 constexpr std::chrono::seconds kPatience{60};
 
 struct Load {
-    bastion::coop::Server server{bastion::bench::demoTreeRoot(), "127.0.0.1", 0, 0};
+    // Every client connects from 127.0.0.1: one address holds them all.
+    bastion::coop::Server server{bastion::bench::demoTreeRoot(), "127.0.0.1", 0, 0,
+                                 {bastion::coop::kServerPeerSlots, bastion::coop::kMaxRooms}};
     std::vector<std::unique_ptr<Client>> clients;
 
     void pumpAll(int steps) {

@@ -45,9 +45,10 @@ std::string drawLobbyCode() {
 }
 
 Server::Server(const std::filesystem::path& root, const std::string& address, std::uint16_t port,
-               std::uint16_t voicePort)
+               std::uint16_t voicePort, AddressLimits limits)
     : root_(root),
-      transport_(true, address, port),
+      limits_(limits),
+      transport_(true, address, port, limits.peers),
       relay_(address, voicePortFor(transport_.port(), voicePort)) {}
 
 void Server::step(float dt) {
@@ -83,6 +84,7 @@ void Server::step(float dt) {
     ++tick_;
 
     std::vector<vant::voice::Participant> participants;
+    u32 position = 0;
     for (auto& [code, room] : rooms_) {
         const u64 revision = room->revision;
         room->step(dt);
@@ -90,16 +92,11 @@ void Server::step(float dt) {
         for (const Player& member : room->players)
             participants.push_back({member.id, member.pilot.position, true, room->id});
         if (tick_ % kSnapshotEvery == 0 && room->round != 0) {
-            const std::vector<std::uint8_t> snapshot = snapshotCbor(*room, tick_);
-            // A snapshot that cannot go out is skipped; the next one follows.
-            try {
-                transport_.sendEncoded(members(*room), snapshot, kSnapshotChannel);
-            } catch (const std::exception&) {
-                ++skippedSnapshots_;
-            }
+            snapshots_.push_back({code, snapshotCbor(*room, tick_), position++ % kSnapshotEvery});
             room->world.sounds.clear();
         }
     }
+    sendDueSnapshots();
     relay_.poll(participants, kVoiceSession);
     transport_.flush();
 }
@@ -135,6 +132,8 @@ void Server::enter(Peer& record, ENetPeer* peer, const std::string& op, const js
     Room* room = nullptr;
     if (op == "create") {
         if (rooms_.size() >= kMaxRooms) throw std::runtime_error("Lobby server full");
+        if (roomsHostedFrom(peer) >= limits_.rooms)
+            throw std::runtime_error("Too many lobbies hosted from this address");
         std::unique_ptr<Room> made = createRoom(record, body);
         made->add(record.id);
         record.room = made->code;
@@ -176,6 +175,42 @@ std::unique_ptr<Room> Server::createRoom(const Peer& record, const json& body) {
     return room;
 }
 
+std::size_t Server::roomsHostedFrom(const ENetPeer* peer) const {
+    std::size_t hosted = 0;
+    for (const auto& [other, record] : peers_) {
+        if (other->address.host != peer->address.host || record.room.empty()) continue;
+        const auto room = rooms_.find(record.room);
+        if (room != rooms_.end() && room->second->host == record.id) ++hosted;
+    }
+    return hosted;
+}
+
+// The snapshots of every third tick go out over that tick and the next two,
+// a third of the rooms on each: ENet range-codes every datagram for every
+// peer as it sends, and 32 rooms' snapshots in one step took that step
+// twice a tick period, so the steps after it started late. A snapshot keeps
+// the tick and the world it was taken with; its room's members when it goes
+// out receive it.
+void Server::sendDueSnapshots() {
+    std::size_t kept = 0;
+    for (PendingSnapshot& pending : snapshots_) {
+        if (pending.wait > 0) {
+            --pending.wait;
+            snapshots_[kept++] = std::move(pending);
+            continue;
+        }
+        const auto room = rooms_.find(pending.code);
+        if (room == rooms_.end()) continue;
+        // A snapshot that cannot go out is skipped; the next one follows.
+        try {
+            transport_.sendEncoded(members(*room->second), pending.bytes, kSnapshotChannel);
+        } catch (const std::exception&) {
+            ++skippedSnapshots_;
+        }
+    }
+    snapshots_.resize(kept);
+}
+
 std::vector<ENetPeer*> Server::members(const Room& room) const {
     std::vector<ENetPeer*> found;
     for (const auto& [peer, record] : peers_)
@@ -214,7 +249,8 @@ json Server::report() const {
             {"rooms", std::move(rooms)},
             {"peers", peers_.size()},
             {"snapshots_skipped", skippedSnapshots_},
-            {"foreign_datagrams", transport_.foreign()}};
+            {"foreign_datagrams", transport_.foreign()},
+            {"service_errors", transport_.serviceErrors()}};
 }
 
 }  // namespace bastion::coop

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -16,6 +17,14 @@ namespace bastion::coop {
 
 inline constexpr std::size_t kMaxRooms = 32;
 
+// What one source address may hold, so that one machine (or everyone behind
+// one NAT) cannot take every peer slot or every room from everyone else.
+// Four players behind one address fit with room to spare.
+struct AddressLimits {
+    std::size_t peers = 16;  // concurrent peers, half-open connections included
+    std::size_t rooms = 4;   // open rooms whose host connects from it
+};
+
 // The authoritative end of the co-op lobby: peers, rooms by six-character
 // code, each room's mission simulation, and voice admission to the relay.
 // Everything runs on the thread that calls step.
@@ -23,14 +32,17 @@ class Server {
 public:
     // Binds the lobby on address:port and the voice relay on address:voicePort
     // (0: the lobby's bound port plus one). Throws when either cannot open.
+    // A connection beyond the address's peers is ignored, as one beyond the
+    // slots is, and a "create" beyond its rooms is refused.
     Server(const std::filesystem::path& root, const std::string& address, std::uint16_t port,
-           std::uint16_t voicePort);
+           std::uint16_t voicePort, AddressLimits limits = {});
 
     // One server tick of dt seconds.
     void step(float dt);
 
     // {"port", "voice", "rooms", "peers"}, plus the count of snapshots that
-    // could not be sent and of datagrams the lobby port dropped as foreign.
+    // could not be sent, of datagrams the lobby port dropped as foreign and
+    // of ENet service errors read past (datagrams too long for ENet).
     nlohmann::json report() const;
 
     struct Peer {
@@ -44,12 +56,15 @@ private:
     void message(ENetPeer* peer, const nlohmann::json& body, std::uint8_t channel);
     void enter(Peer& record, ENetPeer* peer, const std::string& op, const nlohmann::json& body, std::uint8_t channel);
     std::unique_ptr<Room> createRoom(const Peer& record, const nlohmann::json& body);
+    std::size_t roomsHostedFrom(const ENetPeer* peer) const;
     void publish(Room& room);
     void leave(ENetPeer* peer);
+    void sendDueSnapshots();
     std::vector<ENetPeer*> members(const Room& room) const;
     void sendToRoom(const Room& room, const nlohmann::json& message, std::uint8_t channel);
 
     std::filesystem::path root_;
+    AddressLimits limits_;
     Transport transport_;
     vant::voice::Relay relay_;
     std::map<ENetPeer*, Peer> peers_;
@@ -59,6 +74,14 @@ private:
     u32 tick_ = 0;
     float publishTimer_ = 0.0f;
     u64 skippedSnapshots_ = 0;
+
+    // A room's tick snapshot, encoded, and the steps it waits to go out.
+    struct PendingSnapshot {
+        std::string code;
+        std::vector<std::uint8_t> bytes;
+        u32 wait = 0;
+    };
+    std::vector<PendingSnapshot> snapshots_;
 };
 
 // Six characters from "ABCDEFGHJKLMNPQRSTUVWXYZ23456789" drawn from

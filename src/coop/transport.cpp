@@ -13,12 +13,12 @@ namespace {
 constexpr int kMaxEventsPerPoll = 256;
 // ENet reads at most this many datagrams per service call and then reports
 // nothing pending even when more wait in the socket.
-constexpr enet_uint32 kENetReceiveRound = 256;
-// Full receive rounds read beyond the first in one poll: a flood of datagrams
+constexpr std::uint64_t kENetReceiveRound = 256;
+// Receive rounds' worth of datagrams one poll reads: a flood of datagrams
 // from no peer is read and dropped at this pace instead of filling the
 // socket buffer so that the peers' own datagrams are lost, and the poll
 // stays bounded (a garbage datagram costs about a microsecond).
-constexpr int kMaxExtraReceiveRounds = 7;
+constexpr std::uint64_t kMaxDatagramsPerPoll = 8 * kENetReceiveRound;
 // A server's socket holds a slow step's worth of 128 peers' datagrams (and
 // of a flood beside them) instead of ENet's 256 kB. The system may grant less.
 constexpr int kServerReceiveBuffer = 4 << 20;
@@ -70,7 +70,7 @@ int ENET_CALLBACK countForeign(ENetHost* host, ENetEvent*) {
 
 }  // namespace
 
-Transport::Transport(bool server, const std::string& address, std::uint16_t port) {
+Transport::Transport(bool server, const std::string& address, std::uint16_t port, std::size_t peersPerAddress) {
     initializeENet();
     ENetAddress bind{};
     bind.host = ENET_HOST_ANY;
@@ -79,7 +79,10 @@ Transport::Transport(bool server, const std::string& address, std::uint16_t port
         throw std::runtime_error("Invalid server address");
     host_ = enet_host_create(server ? &bind : nullptr, server ? kServerPeerSlots : 1, kChannelCount, 0, 0);
     if (host_ == nullptr) throw std::runtime_error("Cannot open ENet socket");
-    if (server) enet_socket_set_option(host_->socket, ENET_SOCKOPT_RCVBUF, kServerReceiveBuffer);
+    if (server) {
+        enet_socket_set_option(host_->socket, ENET_SOCKOPT_RCVBUF, kServerReceiveBuffer);
+        host_->duplicatePeers = peersPerAddress;
+    }
     host_->maximumPacketSize = kPacketLimit;
     host_->maximumWaitingData = kWaitingDataLimit;
     enet_host_compress_with_range_coder(host_);
@@ -95,6 +98,8 @@ bool Transport::server() const { return host_->peerCount >= 2; }
 std::uint16_t Transport::port() const { return host_->address.port; }
 
 std::uint64_t Transport::foreign() const { return foreign_; }
+
+std::uint64_t Transport::serviceErrors() const { return serviceErrors_; }
 
 ENetPeer* Transport::connect(const std::string& server) {
     const vant::net::Endpoint endpoint = vant::net::parseEndpoint(server, kDefaultLobbyPort);
@@ -113,14 +118,24 @@ std::vector<Event> Transport::poll() {
     const std::size_t limit = server() ? kServerMessageLimit : kClientMessageLimit;
     ENetEvent event;
     foreignCounter = &foreign_;
-    int extraRounds = 0;
+    std::uint64_t datagrams = 0;
     for (int serviced = 0; serviced < kMaxEventsPerPoll;) {
         const enet_uint32 readBefore = host_->totalReceivedPackets;
         const int result = enet_host_service(host_, &event, 0);
-        if (result < 0) break;
+        const enet_uint32 read = host_->totalReceivedPackets - readBefore;
+        datagrams += read;
+        if (result < 0) {
+            // ENet fails the whole service call for a datagram longer than
+            // its 4096-byte buffer, after taking it off the socket. Anyone
+            // can send one, so it ends this read, not the step's reading:
+            // the datagrams behind it, the peers' own among them, are read
+            // on. It counts as a datagram read, which bounds the retries.
+            ++serviceErrors_;
+            if (++datagrams >= kMaxDatagramsPerPoll) break;
+            continue;
+        }
         if (result == 0) {
-            if (host_->totalReceivedPackets - readBefore < kENetReceiveRound) break;
-            if (++extraRounds > kMaxExtraReceiveRounds) break;
+            if (read < kENetReceiveRound || datagrams >= kMaxDatagramsPerPoll) break;
             continue;
         }
         ++serviced;

@@ -51,8 +51,11 @@ struct Event {
 class Transport {
 public:
     // Server: binds `address` ("0.0.0.0" for every interface) and `port` (0
-    // for any free one). Client: "0.0.0.0" and 0. Throws std::runtime_error.
-    Transport(bool server, const std::string& address, std::uint16_t port);
+    // for any free one), and ENet ignores connection requests from an address
+    // that already holds `peersPerAddress` peers, half-open ones included.
+    // Client: "0.0.0.0" and 0. Throws std::runtime_error.
+    Transport(bool server, const std::string& address, std::uint16_t port,
+              std::size_t peersPerAddress = kServerPeerSlots);
     ~Transport();
     Transport(const Transport&) = delete;
     Transport& operator=(const Transport&) = delete;
@@ -62,9 +65,10 @@ public:
     // when it cannot be resolved or connected.
     ENetPeer* connect(const std::string& server);
 
-    // What happened since the last poll, at most 256 ENet events. A peer that
-    // sends a bad packet or the wrong protocol is disconnected here; nothing
-    // a remote side sends makes this throw.
+    // What happened since the last poll, at most 256 ENet events and eight
+    // ENet receive rounds' worth of datagrams. A peer that sends a bad packet
+    // or the wrong protocol is disconnected here; nothing a remote side sends
+    // makes this throw or stops the reading.
     std::vector<Event> poll();
 
     // Queues one message; silently nothing for a peer that is not connected,
@@ -82,12 +86,16 @@ public:
     // Datagrams dropped unread because they came from no peer of this host
     // and asked for no connection (garbage, or a peer's stale session).
     std::uint64_t foreign() const;
+    // ENet service calls that failed and were read past: on this end almost
+    // always a datagram longer than ENet's buffer, which it drops unread.
+    std::uint64_t serviceErrors() const;
 
 private:
     bool server() const;
 
     ENetHost* host_ = nullptr;
     std::uint64_t foreign_ = 0;
+    std::uint64_t serviceErrors_ = 0;
 };
 
 }  // namespace bastion::coop

@@ -28,11 +28,13 @@ ModelManifest readModelManifest(const json& document) {
         if (slots[kind] < 0 || slots[kind] > 4) throw std::runtime_error("Invalid pickup model mapping");
         manifest.pickupTypes[kind] = static_cast<std::uint32_t>(slots[kind]);
     }
-
-    for (const auto& [name, entry] : document.at("models").get_ref<const json::object_t&>()) {
-        manifest.files.emplace_back(name, entry.at("file").get<std::string>());
-    }
     return manifest;
+}
+
+std::string modelFileName(const json& entry) {
+    std::string file = entry.at("file").get<std::string>();
+    if (!bareFileName(file)) throw std::runtime_error("Invalid model filename");
+    return file;
 }
 
 }  // namespace bastion

@@ -56,21 +56,18 @@ void Renderer::loadModels(const std::filesystem::path& modelsFolder) {
     const HeldPlacement held =
         readArmRig(readRequiredJson(modelsFolder / "rig.json", kMaxRigBytes, "Invalid hand rig"), armRig);
 
+    // Each entry's file is named and read in its turn, so the first fault in
+    // that order is the one reported.
     std::vector<float> walkerVertices;
-    std::filesystem::path walkerFile;
-    for (const auto& [name, file] : manifest.files) {
-        if (!bareFileName(file)) throw std::runtime_error("Invalid model filename");
-        const std::filesystem::path path = modelFilePath(modelsFolder, file);
+    for (const auto& [name, entry] : manifestDocument->at("models").get_ref<const nlohmann::json::object_t&>()) {
+        const std::filesystem::path path = modelFilePath(modelsFolder, modelFileName(entry));
         const nlohmann::json document = readRequiredJson(path, kMaxModelBytes, "Original model exceeds budget");
         ModelVertices vertices = buildModelVertices(document, classifyModel(name, held), held.sourcePivot);
         models.emplace(name, upload(vertices));
-        if (name == "stormbastion") {
-            walkerVertices = std::move(vertices.floats);
-            walkerFile = path;
-        }
+        if (name == "stormbastion") walkerVertices = std::move(vertices.floats);
     }
     glBindVertexArray(cubeVertexArray);
-    loadWalkerRigs(modelsFolder, walkerFile, walkerVertices);
+    loadWalkerRigs(modelsFolder, walkerVertices);
 }
 
 }  // namespace bastion

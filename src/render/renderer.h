@@ -81,10 +81,9 @@ public:
     void loadArt(const std::filesystem::path& artFolder);
     void loadModels(const std::filesystem::path& modelsFolder);
     // The walker rigs, and the player walker's buffer put in part order.
-    // `walkerFile` and `walkerVertices` are the file and the vertices of the
-    // uploaded "stormbastion" model (both empty without one).
-    void loadWalkerRigs(const std::filesystem::path& modelsFolder, const std::filesystem::path& walkerFile,
-                        const std::vector<float>& walkerVertices);
+    // `walkerVertices` are the vertices of the uploaded "stormbastion" model
+    // (empty without one).
+    void loadWalkerRigs(const std::filesystem::path& modelsFolder, const std::vector<float>& walkerVertices);
 
     // Composes one view into the bound scene target.
     void drawScene(const World& world, const Matrix& projection, const Matrix& camera, const Matrix& hud,

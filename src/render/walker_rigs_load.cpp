@@ -21,14 +21,15 @@ struct ModelVertex {
 
 }  // namespace
 
-void Renderer::loadWalkerRigs(const std::filesystem::path& modelsFolder, const std::filesystem::path& walkerFile,
-                              const std::vector<float>& walkerVertices) {
+void Renderer::loadWalkerRigs(const std::filesystem::path& modelsFolder, const std::vector<float>& walkerVertices) {
     std::optional<nlohmann::json> document =
         readBoundedJson(modelsFolder / "animation-rigs.json", kMaxRigFileBytes, "Invalid walker animation budget");
     if (!document) {
-        // The rig comes from the same file as the uploaded walker mesh.
-        const std::filesystem::path source = walkerFile.empty() ? modelsFolder / "stormbastion.json" : walkerFile;
-        document = synthesizeWalkerRig(readRequiredJson(source, kMaxWalkerFileBytes, "Original model exceeds budget"));
+        // Always the models folder's own walker file, whichever file the
+        // uploaded walker mesh came from; the check below tells when the two
+        // disagree.
+        document = synthesizeWalkerRig(readRequiredJson(modelsFolder / "stormbastion.json", kMaxWalkerFileBytes,
+                                                        "Original model exceeds budget"));
     }
     for (auto& [name, rig] : readWalkerRigs(*document)) rigs.emplace(name, std::move(rig));
 

@@ -1,8 +1,10 @@
 #include "voice/relay.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/secure_random.h"
 #include "voice/internal/credentials.h"
@@ -25,11 +27,22 @@ constexpr std::uint32_t replayWindow = 64;
 constexpr std::uint64_t datagramsPerPoll = 128;
 constexpr int batchesPerPoll = 8;
 
-const Participant* findParticipant(std::span<const Participant> participants, std::uint32_t id) {
-    for (const Participant& participant : participants) {
-        if (participant.id == id) return &participant;
-    }
-    return nullptr;
+// The entry that speaks for each player: its first one in the list, so a
+// list that names a player twice still gives one answer per player. Kept in
+// ascending id order, the order in which hearers are served.
+void indexParticipants(std::span<const Participant> participants, std::vector<const Participant*>& byId) {
+    byId.clear();
+    for (const Participant& participant : participants) byId.push_back(&participant);
+    const auto idOrder = [](const Participant* a, const Participant* b) { return a->id < b->id; };
+    std::stable_sort(byId.begin(), byId.end(), idOrder);
+    const auto sameId = [](const Participant* a, const Participant* b) { return a->id == b->id; };
+    byId.erase(std::unique(byId.begin(), byId.end(), sameId), byId.end());
+}
+
+const Participant* findParticipant(std::span<const Participant* const> byId, std::uint32_t id) {
+    const auto below = [](const Participant* participant, std::uint32_t key) { return participant->id < key; };
+    const auto found = std::lower_bound(byId.begin(), byId.end(), id, below);
+    return found != byId.end() && (*found)->id == id ? *found : nullptr;
 }
 
 }  // namespace
@@ -55,12 +68,12 @@ struct Relay::Impl {
     std::uint64_t rejected = 0;
     TimeSource now;
     RandomSource random;
+    std::vector<const Participant*> participantsById;  // of the current poll, kept for its capacity
 
     // False when the datagram was rejected.
-    bool handle(const Datagram& datagram, std::span<const Participant> participants, std::uint64_t session,
-                SteadyTime time);
+    bool handle(const Datagram& datagram, std::uint64_t session, SteadyTime time);
     void forward(std::uint32_t speakerId, const Participant& speaker, const wire::ClientDatagram& voice,
-                 std::span<const Participant> participants, std::uint64_t session, SteadyTime time);
+                 std::uint64_t session, SteadyTime time);
 };
 
 namespace {
@@ -83,8 +96,7 @@ bool acceptSequence(std::uint32_t sequence, std::uint32_t& highest, std::uint64_
 
 }  // namespace
 
-bool Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> participants,
-                         std::uint64_t session, SteadyTime time) {
+bool Relay::Impl::handle(const Datagram& datagram, std::uint64_t session, SteadyTime time) {
     ++received;
     const auto client = wire::decodeClient(datagram.bytes);
     if (!client) {
@@ -109,7 +121,7 @@ bool Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> 
     }
     peer.allowance -= 1.0;
 
-    const Participant* sender = findParticipant(participants, id);
+    const Participant* sender = findParticipant(participantsById, id);
     if (sender == nullptr) {
         ++rejected;
         return false;
@@ -137,15 +149,18 @@ bool Relay::Impl::handle(const Datagram& datagram, std::span<const Participant> 
     peer.addressLength = datagram.senderLength;
     peer.registered = true;
     peer.lastHeard = time;
-    forward(id, *sender, *client, participants, session, time);
+    forward(id, *sender, *client, session, time);
     return true;
 }
 
-// Walks the step's participants rather than every admitted peer: they are
-// few per group, and a lookup per hearer beats a participant scan per peer.
+// Walks the poll's participants by id rather than every admitted peer: a
+// peer without a participant hears nothing, and a lookup per hearer beats a
+// participant search per peer. Each player is one entry there, so nobody
+// hears a datagram twice.
 void Relay::Impl::forward(std::uint32_t speakerId, const Participant& speaker, const wire::ClientDatagram& voice,
-                          std::span<const Participant> participants, std::uint64_t session, SteadyTime time) {
-    for (const Participant& hearer : participants) {
+                          std::uint64_t session, SteadyTime time) {
+    for (const Participant* entry : participantsById) {
+        const Participant& hearer = *entry;
         if (hearer.id == speakerId || !hearer.active || hearer.group != speaker.group) continue;
         const auto found = peers.find(hearer.id);
         if (found == peers.end()) continue;
@@ -198,15 +213,17 @@ void Relay::remove(std::uint32_t player) {
 
 void Relay::poll(std::span<const Participant> participants, std::uint64_t session) {
     const SteadyTime time = impl_->now();
+    indexParticipants(participants, impl_->participantsById);
     std::uint64_t actedOn = 0;
     for (int batch = 0; batch < batchesPerPoll && actedOn < datagramsPerPoll; ++batch) {
         bool mayHoldMore = false;
         const std::vector<Datagram> datagrams = impl_->socket.receive(&mayHoldMore);
         for (const Datagram& datagram : datagrams) {
-            if (impl_->handle(datagram, participants, session, time)) ++actedOn;
+            if (impl_->handle(datagram, session, time)) ++actedOn;
         }
         if (!mayHoldMore) break;
     }
+    impl_->participantsById.clear();  // they are the caller's, valid only during the call
 }
 
 nlohmann::json Relay::report() const {

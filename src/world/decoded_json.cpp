@@ -25,8 +25,15 @@ nlohmann::json readJson(const std::filesystem::path& path) {
 }
 
 nlohmann::json parseJsonFile(const std::filesystem::path& path, std::uintmax_t sizeLimit) {
-    std::istringstream stream(platform::readRegularFile(path, sizeLimit).value_or(std::string()));
+    platform::FileRefusal refusal{};
+    std::optional<std::string> text = platform::readRegularFile(path, sizeLimit, &refusal);
+    if (!text && refusal == platform::FileRefusal::notRegular) throw notRegularFile(path);
+    std::istringstream stream(text.value_or(std::string()));
     return nlohmann::json::parse(stream);
+}
+
+nlohmann::json::parse_error notRegularFile(const std::filesystem::path& path) {
+    return nlohmann::json::parse_error::create(101, std::size_t{0}, "not a regular file: " + path.string(), nullptr);
 }
 
 bool entryExists(const std::filesystem::path& path) {

@@ -21,11 +21,16 @@ nlohmann::json readJson(const std::filesystem::path& path);
 // The same reader with the caller's message prefix for an unreadable file.
 nlohmann::json readJsonDocument(const std::filesystem::path& path, std::string_view missingPrefix);
 
-// Parses the whole file at `path` as one JSON document. A file that is not a
-// regular file of at most `sizeLimit` bytes reads as empty, so it fails with
-// the JSON library's error for an empty input, as a file that cannot be
-// opened does.
+// Parses the whole file at `path` as one JSON document. A folder, pipe or
+// device there fails with notRegularFile; a missing, unreadable or larger
+// than `sizeLimit` file reads as empty, so it fails with the JSON library's
+// error for an empty input, as a file that cannot be opened does.
 nlohmann::json parseJsonFile(const std::filesystem::path& path, std::uintmax_t sizeLimit);
+
+// The JSON library's parse error for a JSON file whose path holds something
+// other than a regular file (a folder, a pipe, a device): it names the cause
+// and the path, where parsing the nothing read from it would name neither.
+nlohmann::json::parse_error notRegularFile(const std::filesystem::path& path);
 
 // True when anything (file, folder, link, even a dangling one) is at `path`.
 bool entryExists(const std::filesystem::path& path);

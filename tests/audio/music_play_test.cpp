@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -312,6 +313,53 @@ TEST_F(MusicPlay, NoteOffsAndParameterChanges) {
     play(0, {{0, parameterEvent(true, 1, 10, 300)}, {0, noteOn(0, 1, 256, 64)}});
     next();
     EXPECT_EQ(music->voices[0].words[19], 300u);
+}
+
+// The chip's fastest clocks: 30 MHz over 64 gives 468,750 native frames a
+// second (625/64 of them to each device frame) and 30,000,000 ticks, 64 to
+// each native frame.
+TEST_F(MusicPlay, FastestChipClocksPlay) {
+    tree.description["system_clock"] = 30000000;
+    tree.description["sclk"] = 0;
+    tree.description["timer_prescaler"] = 0;
+    tree.description["timer_divider"] = 0;
+    // The second note is due at native frame 1000, the third after the mix.
+    play(0, {{0, noteOn(0, 1, 256, 64)}, {64 * 1000, noteOn(1, 2, 256, 64)}, {64 * 6000, noteOn(2, 2, 256, 64)}});
+    EXPECT_EQ(music->sampleRate, 468750.0);
+    EXPECT_EQ(music->tickRate, 30000000.0);
+    std::vector<float> out(2 * 512, 0.0f);
+    music->mix(out, kRate);
+    EXPECT_EQ(music->clock, 64.0 * 5000);
+    EXPECT_TRUE(std::any_of(out.begin(), out.end(), [](float v) { return v != 0.0f; }));
+    EXPECT_TRUE(music->voices[1].active);
+    EXPECT_FALSE(music->voices[2].active);
+}
+
+// Rates no chip runs at are played, not refused: however many native frames
+// or events a buffer would call for, one device frame makes at most 64
+// native frames and one native frame runs at most 128 events, so the audio
+// thread's work per buffer stays bounded. The score is a long run of due
+// events, so the clock (64 ticks a native frame) counts the native frames
+// and the event position the events run.
+TEST_F(MusicPlay, HugeRatesKeepTheWorkPerBufferBounded) {
+    constexpr int kDeviceFrames = 8;
+    constexpr std::uint32_t kFramesPerDeviceFrame = 64;
+    constexpr std::uint32_t kEventsPerFrame = 128;
+    std::vector<ScoreEvent> score(kDeviceFrames * kFramesPerDeviceFrame * kEventsPerFrame + 1000,
+                                  {0, parameterEvent(false, 0, 8, 0)});
+    for (const double systemClock : {1e300, 1.7e308}) {
+        tree.description["system_clock"] = systemClock;
+        tree.description["sclk"] = 0;
+        tree.description["timer_prescaler"] = 0;
+        tree.description["timer_divider"] = 0;
+        play(0, score);
+        ASSERT_EQ(music->tickRate / music->sampleRate, 64.0) << systemClock;
+        std::vector<float> out(2 * kDeviceFrames, 0.0f);
+        music->mix(out, kRate);
+        const auto nativeFrames = static_cast<std::uint64_t>(music->clock / 64.0);
+        EXPECT_EQ(nativeFrames, kDeviceFrames * kFramesPerDeviceFrame) << systemClock;
+        EXPECT_EQ(music->eventPosition / 2, nativeFrames * kEventsPerFrame) << systemClock;
+    }
 }
 
 TEST_F(MusicPlay, AnyDeviceRateMakesABoundedNumberOfNativeFrames) {

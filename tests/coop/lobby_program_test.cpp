@@ -1,6 +1,7 @@
 // The lobby server program on loopback, driven by scripted clients: each
 // test starts its own server on a free port and plays one conversation.
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <regex>
 
@@ -21,9 +22,18 @@ using testing::LobbyProcess;
 using testing::pumpUntil;
 using testing::RawClient;
 
-// A running lobby server on 127.0.0.1 with the demo content.
+std::vector<std::string> lobbyArguments(const std::vector<std::string>& extra) {
+    std::vector<std::string> args = {"--bind", "127.0.0.1", "--port", "0", "--retail",
+                                     testing_support::demoContent().string()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+// A running lobby server on 127.0.0.1 with the demo content. Every client of
+// these tests connects from 127.0.0.1, so the limits per address apply to
+// them all.
 struct Lobby {
-    Lobby() : process({"--bind", "127.0.0.1", "--port", "0", "--retail", testing_support::demoContent().string()}) {
+    explicit Lobby(const std::vector<std::string>& extra = {}) : process(lobbyArguments(extra)) {
         const auto first = process.line();
         if (!first) return;
         banner = *first;
@@ -213,7 +223,7 @@ TEST(LobbyProgram, IdlePeersOutsideARoomAreDropped) {
 }
 
 TEST(LobbyProgram, ThirtyTwoRoomsAtMost) {
-    Lobby lobby;
+    Lobby lobby({"--peers-per-address", "33", "--rooms-per-address", "32"});
     std::vector<std::unique_ptr<Player>> hosts;
     std::string firstCode;
     for (int i = 0; i < 32; ++i) {
@@ -225,6 +235,83 @@ TEST(LobbyProgram, ThirtyTwoRoomsAtMost) {
     Player late(lobby.port);
     EXPECT_EQ(late.error(createBody(0)), "Lobby server full");
     EXPECT_EQ(late.join(firstCode)["players"].size(), 2u) << "joining still works";
+}
+
+// True when a connection to the lobby times out without ever connecting;
+// `others` keeps the connected players answering meanwhile.
+bool connectionRefused(std::uint16_t port, const std::function<void()>& others) {
+    Transport transport(false, "0.0.0.0", 0);
+    transport.connect("127.0.0.1:" + std::to_string(port));
+    bool connected = false, disconnected = false;
+    pumpUntil(
+        [&] {
+            others();
+            for (const Event& e : transport.poll()) {
+                connected = connected || e.kind == Event::kConnect;
+                disconnected = disconnected || e.kind == Event::kDisconnect;
+            }
+        },
+        [&] { return connected || disconnected; });
+    return disconnected && !connected;
+}
+
+TEST(LobbyProgram, OneAddressHoldsSixteenPeersAndHostsFourRooms) {
+    Lobby lobby;
+    std::vector<std::unique_ptr<Player>> players;
+    for (int i = 0; i < 16; ++i) {
+        players.push_back(std::make_unique<Player>(lobby.port));
+        ASSERT_TRUE(players.back()->connected) << "peer " << i + 1;
+    }
+    // Four rooms of four, so that no one is dropped for idling meanwhile.
+    std::vector<std::string> codes;
+    for (int room = 0; room < 4; ++room) codes.push_back(players[room]->create()["code"]);
+    EXPECT_EQ(players[4]->error(createBody(0)), "Too many lobbies hosted from this address");
+    for (std::size_t i = 4; i < players.size(); ++i) EXPECT_EQ(players[i]->join(codes[i % 4])["code"], codes[i % 4]);
+
+    EXPECT_TRUE(connectionRefused(lobby.port, [&] {
+        for (auto& player : players) player->pump();
+    })) << "the 17th peer from one address";
+
+    // The limits count what the address holds now: a peer that left frees
+    // its place, a room whose members all left frees its own.
+    const auto leave = [](Player& player) {
+        player.send({{"op", "leave"}});
+        return pumpUntil([&] { player.pump(); }, [&] { return player.disconnected; });
+    };
+    ASSERT_TRUE(leave(*players[0]));
+    Player next(lobby.port);
+    EXPECT_TRUE(next.connected) << "a peer in the place of one that left";
+    EXPECT_EQ(next.error(createBody(0)), "Too many lobbies hosted from this address")
+        << "the room went on with a host from the same address";
+    for (std::size_t i = 4; i < players.size(); i += 4) ASSERT_TRUE(leave(*players[i]));
+    EXPECT_EQ(next.create()["players"].size(), 1u) << "a room in the place of the one that closed";
+}
+
+TEST(LobbyProgram, FourPlayersFromOneAddressPlayTogether) {
+    Lobby lobby;
+    std::vector<std::unique_ptr<Player>> players;
+    for (int i = 0; i < 4; ++i) players.push_back(std::make_unique<Player>(lobby.port));
+    const std::string code = players[0]->create()["code"];
+    for (int i = 1; i < 4; ++i) players[i]->join(code, "Wing" + std::to_string(i));
+    players[0]->send({{"op", "select"}, {"mission", 2}});
+    json briefing;
+    ASSERT_TRUE(pumpUntil([&] { players[0]->pump(); }, [&] {
+        briefing = players[0]->expect("state");
+        return briefing.is_null() || briefing["phase"] == 1;
+    }));
+    ASSERT_EQ(briefing["phase"], 1);
+    for (auto& player : players)
+        player->send({{"op", "ready"}, {"selection", briefing["selection"]}, {"loadout", {0, 1, 0, 0, 0, 0}}, {"ready", true}});
+    for (auto& player : players) {
+        json snapshot;
+        ASSERT_TRUE(pumpUntil([&] { player->pump(); }, [&] {
+            for (const json& m : player->inbox)
+                if (m["channel_seen"] == 1) snapshot = m;
+            return !snapshot.is_null();
+        }));
+        EXPECT_EQ(snapshot["phase"], 2);
+        EXPECT_EQ(snapshot["players"].size(), 4u);
+    }
 }
 
 TEST(LobbyProgram, LeavingHandsOverAndTheLastLeaveClosesTheRoom) {
@@ -336,9 +423,19 @@ TEST(LobbyProgram, TerminationAndStartupFailures) {
                        testing_support::demoContent().string()});
     EXPECT_EQ(busy.errorLine(), "Lobby server: Cannot open ENet socket");
     EXPECT_EQ(busy.waitExit(std::chrono::seconds(5)), 1);
-    LobbyProcess unknown({"--colour", "red"});
-    EXPECT_EQ(unknown.errorLine(), "Lobby server: Unknown option --colour");
-    EXPECT_EQ(unknown.waitExit(std::chrono::seconds(5)), 1);
+    const struct {
+        std::vector<std::string> args;
+        const char* error;
+    } refused[] = {
+        {{"--colour", "red"}, "Lobby server: Unknown option --colour"},
+        {{"--peers-per-address", "0"}, "Lobby server: --peers-per-address needs a number from 1 to 128"},
+        {{"--rooms-per-address", "33"}, "Lobby server: --rooms-per-address needs a number from 1 to 32"},
+    };
+    for (const auto& c : refused) {
+        LobbyProcess process(c.args);
+        EXPECT_EQ(process.errorLine(), c.error);
+        EXPECT_EQ(process.waitExit(std::chrono::seconds(5)), 1);
+    }
 }
 
 }  // namespace

@@ -182,6 +182,56 @@ TEST(Transport, OnePollReadsPastAFloodToThePeersMessage) {
     EXPECT_EQ(server.events.back().message.at("op"), "behind the flood");
 }
 
+// ENet's receive buffer holds 4096 bytes; it fails a service call for any
+// longer datagram. Anyone can send one, so the poll must read on past it.
+constexpr std::size_t kENetBuffer = 4096;
+
+TEST(Transport, OnePollReadsPastDatagramsLargerThanENetsBuffer) {
+    Server server;
+    Client client(server.transport.port());
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); }, [&] { return server.count(Event::kConnect) == 1; }));
+    const std::size_t sizes[] = {kENetBuffer + 1, 5000, 16384, 65507, kENetBuffer + 1};
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        sendDatagram(server.transport.port(), std::vector<std::uint8_t>(sizes[i], static_cast<std::uint8_t>(i)));
+        client.transport.send(client.peer, {{"op", "between"}, {"index", i}}, kLobbyChannel);
+        client.transport.flush();
+    }
+
+    server.poll();
+    EXPECT_EQ(server.transport.serviceErrors(), std::size(sizes));
+    ASSERT_EQ(server.count(Event::kMessage), std::size(sizes)) << "every message behind a large datagram is read";
+    for (std::size_t i = 0; i < std::size(sizes); ++i) EXPECT_EQ(server.events[1 + i].message.at("index"), i);
+}
+
+// Stray and oversized datagrams alike count against the poll's eight receive
+// rounds of 256, so a flood ends the poll and the rest waits for the next one.
+TEST(Transport, APollReadsAtMostEightReceiveRounds) {
+    Server server;
+    Client client(server.transport.port());
+    ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); }, [&] { return server.count(Event::kConnect) == 1; }));
+    constexpr std::uint64_t kRound = 256;
+    constexpr std::uint64_t kBound = 8 * kRound;
+    constexpr std::uint64_t kStray = kBound + 2 * kRound;  // more than a poll may read, wherever it stops
+    constexpr std::uint64_t kOversized = 16;
+    for (std::uint64_t i = 0; i < kStray; ++i) {
+        if (i % (kStray / kOversized) == 0) sendDatagram(server.transport.port(), std::vector<std::uint8_t>(kENetBuffer + 1));
+        sendDatagram(server.transport.port(), {0x00, 0x05, 0x01, 0x02, 0x03, 0x04});
+    }
+    client.transport.send(client.peer, {{"op", "behind the flood"}}, kLobbyChannel);
+    client.transport.flush();
+
+    server.poll();
+    EXPECT_EQ(server.count(Event::kMessage), 0u) << "the poll stopped within its bound";
+    const std::uint64_t read = server.transport.foreign() + server.transport.serviceErrors();
+    EXPECT_GE(read, kBound);
+    EXPECT_LT(read, kBound + kRound);
+    server.poll();
+    EXPECT_EQ(server.transport.foreign(), kStray);
+    EXPECT_EQ(server.transport.serviceErrors(), kOversized);
+    ASSERT_EQ(server.count(Event::kMessage), 1u);
+    EXPECT_EQ(server.events.back().message.at("op"), "behind the flood");
+}
+
 TEST(Transport, DisconnectEventsCarryTheirData) {
     Server server;
     Client client(server.transport.port());

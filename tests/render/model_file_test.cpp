@@ -264,8 +264,27 @@ TEST(ModelManifest, PickupTypesAndFiles) {
     file["pickup_types"].push_back(9);  // a 33rd entry is ignored
     const ModelManifest manifest = readModelManifest(file);
     EXPECT_EQ(manifest.pickupTypes[31], 2u);
-    ASSERT_EQ(manifest.files.size(), 2u);
-    EXPECT_EQ(manifest.files[0].first, "a");
+    // The model list is read entry by entry as the models load, after the rig.
+    for (json models : {json(nullptr), json::array(), json({{"a", json::object()}})}) {
+        json later = manifestFile();
+        later["models"] = models;
+        EXPECT_EQ(refusal([&] { readModelManifest(later); }), "accepted") << models;
+    }
+    const struct {
+        json entry;
+        std::string file;
+    } entries[] = {
+        {{{"file", "a.json"}}, "a.json"},
+        {{{"file", "sub/a.json"}}, "Invalid model filename"},
+        {{{"file", ".."}}, "Invalid model filename"},
+        {json::object(), "json"},
+        {{{"file", 3}}, "json"},
+    };
+    for (const auto& e : entries) {
+        std::string got;
+        const std::string refused = refusal([&] { got = modelFileName(e.entry); });
+        EXPECT_EQ(refused == "accepted" ? got : refused, e.file) << e.entry;
+    }
 
     struct Case {
         const char* name;

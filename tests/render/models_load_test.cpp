@@ -1,5 +1,6 @@
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -69,6 +70,61 @@ TEST_F(ModelsLoad, SharedModelFolderOverridesSameNamedFiles) {
     EXPECT_FLOAT_EQ(stored[21], 1.0f);  // third vertex y
     EXPECT_FLOAT_EQ(rifle.max.x, 1.0f);
     EXPECT_GT(renderer.models.at("cutter").count, 3);
+}
+
+// Without "animation-rigs.json" the walker rig always comes from the models
+// folder's own "stormbastion.json": neither a shared copy nor the file the
+// manifest names for the walker takes its place.
+TEST_F(ModelsLoad, SynthesizedWalkerRigReadsTheModelsFolderFile) {
+    json fifteen = read("stormbastion.json");
+    fifteen["segments"].erase(15);
+    write(retail() / "sb2/shared/models/stormbastion.json", fifteen);
+    EXPECT_EQ(refusal([&] { Renderer renderer(cockpit()); }), "accepted");
+    std::filesystem::remove(retail() / "sb2/shared/models/stormbastion.json");
+
+    json manifest = read("manifest.json");
+    manifest["models"]["stormbastion"]["file"] = "walker.json";
+    write(retail() / "models/manifest.json", manifest);
+    std::filesystem::rename(retail() / "models/stormbastion.json", retail() / "models/walker.json");
+    EXPECT_EQ(refusal([&] { Renderer renderer(cockpit()); }), "json");
+}
+
+// "rig.json" is read before any model entry, and each entry's "file" only
+// when that entry's turn comes, so the first fault in that order is the one
+// reported.
+TEST_F(ModelsLoad, RigAndModelEntriesAreReadInTurn) {
+    json badRig = read("rig.json");
+    badRig["tracking_scale"] = 0.01;
+    json badRifle = read("rifle.json");
+    badRifle["vertices"][0][0] = 40000;
+    const struct {
+        const char* name;
+        std::function<void(json& manifest)> change;
+        bool rigBroken;
+        bool rifleBroken;
+        std::string message;
+    } cases[] = {
+        {"entry without file", [](json& m) { m["models"]["zz-last"] = json::object(); }, true, false,
+         "Invalid arm scale"},
+        {"models not an object", [](json& m) { m["models"] = json::array(); }, true, false, "Invalid arm scale"},
+        {"no models", [](json& m) { m.erase("models"); }, true, false, "Invalid arm scale"},
+        {"entry without file after a bad model", [](json& m) { m["models"]["zz-last"] = json::object(); }, false,
+         true, "Invalid model vertex"},
+        {"folder name after a bad model", [](json& m) { m["models"]["zz-last"]["file"] = "a/b.json"; }, false,
+         true, "Invalid model vertex"},
+        {"entry without file", [](json& m) { m["models"]["zz-last"] = json::object(); }, false, false, "json"},
+    };
+    const json manifest = read("manifest.json");
+    const json rig = read("rig.json");
+    const json rifle = read("rifle.json");
+    for (const auto& c : cases) {
+        json changed = manifest;
+        c.change(changed);
+        write(retail() / "models/manifest.json", changed);
+        write(retail() / "models/rig.json", c.rigBroken ? badRig : rig);
+        write(retail() / "models/rifle.json", c.rifleBroken ? badRifle : rifle);
+        EXPECT_EQ(refusal([&] { Renderer renderer(cockpit()); }), c.message) << c.name;
+    }
 }
 
 TEST_F(ModelsLoad, ModelsTheManifestDoesNotNameAreReportedByName) {

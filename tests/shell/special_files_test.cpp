@@ -1,15 +1,13 @@
-// A folder or a named pipe in place of any file the game reads: the program
-// must end with that file's message, never wait for a writer.
+// A folder, a named pipe or a link to a device in place of any file the game
+// reads: the program must end with that file's message, never wait for a
+// writer nor read a device without end.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json.hpp>
 
 #include "program_fixture.h"
 #include "program_run.h"
@@ -17,18 +15,10 @@
 namespace bastion {
 namespace {
 
-// What a reader that parses whatever it could open fails with when it could
-// open nothing: the JSON library's error for an empty stream or text.
-std::string emptyInputError(bool stream) {
-    try {
-        std::istringstream nothing;
-        if (stream) (void)nlohmann::json::parse(nothing);
-        (void)nlohmann::json::parse("");
-    } catch (const nlohmann::json::exception& error) {
-        return error.what();
-    }
-    return "parsed nothing";
-}
+// What a JSON reader that parses whatever it could open says when something
+// other than a regular file stands at its path: the JSON library's error,
+// naming the cause and the path.
+const std::string kNotRegular = "[json.exception.parse_error.101] parse error: not a regular file: ";
 
 struct Reader {
     std::string file;  // below the retail folder, or "save", "config", "layout"
@@ -38,31 +28,30 @@ struct Reader {
 };
 
 // Each run ends within the program time limit of the run helpers: a reader
-// that waits for a pipe's writer fails the test instead of hanging it.
+// that waits for a pipe's writer or reads a device on and on fails the test
+// instead of hanging it.
 using SpecialFileTest = ProgramTest;
 
-TEST_F(SpecialFileTest, FolderOrPipeInPlaceOfAnyReadFileEndsWithItsMessage) {
+TEST_F(SpecialFileTest, FolderPipeOrDeviceInPlaceOfAnyReadFileEndsWithItsMessage) {
     const std::string sb1Missions = "sb2/shared/gameplay/missions.json";
-    const std::string noStream = emptyInputError(true);
-    const std::string noText = emptyInputError(false);
     const std::vector<Reader> readers = {
         {"manifest.json", {}, kImportMessage},
         {"cartridge.bin", {}, "Missing or truncated imported cartridge"},
-        {"art/frontend.json", {}, noStream},
-        {"save", {}, noStream},
+        {"art/frontend.json", {}, kNotRegular, true},
+        {"save", {}, kNotRegular, true},
         {"config", {}, "Cannot read client config: ", true},
         {"layout", {}, "Missing or oversized procedural layout"},
         {"cockpit/cockpit.mesh", {}, "Missing authored cockpit: ", true},
-        {"cockpit/mesh-manifest.json", {}, noStream},
-        {"cockpit/layout.json", {}, noStream},
-        {"art/manifest.json", {}, noStream},
+        {"cockpit/mesh-manifest.json", {}, kNotRegular, true},
+        {"cockpit/layout.json", {}, kNotRegular, true},
+        {"art/manifest.json", {}, kNotRegular, true},
         {"art/hud-font.rgba", {}, "Missing/truncated original art: hud-font"},
-        {"art/frontend.json", {"--fixture"}, noStream},
+        {"art/frontend.json", {"--fixture"}, kNotRegular, true},
         {sb1Missions, {"--screen", "playing"}, "Missing decoded gameplay file: ", true},
         {"sb2/shared/gameplay/battle-tank.json", {"--screen", "playing"}, "Missing decoded gameplay file: ", true},
         {"models/manifest.json", {}, "Decode original models with tools/decode_models first"},
-        {"models/rifle.json", {}, noText},
-        {"models/rig.json", {}, noText},
+        {"models/rifle.json", {}, kNotRegular, true},
+        {"models/rig.json", {}, kNotRegular, true},
     };
 
     struct Run {
@@ -73,7 +62,7 @@ TEST_F(SpecialFileTest, FolderOrPipeInPlaceOfAnyReadFileEndsWithItsMessage) {
     std::vector<ProgramLaunch> launches;
     std::vector<std::string> environment = windowed({});
     environment.push_back("HOME=" + home.string());
-    for (const char* kind : {"folder", "pipe"}) {
+    for (const char* kind : {"folder", "pipe", "device"}) {
         for (std::size_t i = 0; i < readers.size(); ++i) {
             const Reader& reader = readers[i];
             const std::filesystem::path root = folder / kind / std::to_string(i);
@@ -100,8 +89,10 @@ TEST_F(SpecialFileTest, FolderOrPipeInPlaceOfAnyReadFileEndsWithItsMessage) {
             std::filesystem::remove(special);
             if (std::string(kind) == "folder") {
                 std::filesystem::create_directory(special);
-            } else {
+            } else if (std::string(kind) == "pipe") {
                 ASSERT_EQ(::mkfifo(special.c_str(), 0600), 0) << special;
+            } else {
+                std::filesystem::create_symlink("/dev/zero", special);
             }
             args.insert(args.end(), reader.extra.begin(), reader.extra.end());
             launches.push_back({args, environment, root / "run"});

@@ -122,6 +122,20 @@ TEST_F(FourPlayers, ProximityAndRadioReachTheirHearersOnly) {
     }
 }
 
+// A participant list that names a player twice: the player's first entry
+// decides, and nobody gets a datagram twice.
+TEST_F(FourPlayers, FirstEntryOfAPlayerDecidesAndEachHearsOnce) {
+    participants.push_back({2, {0.0f, 0.0f, 0.0f}, true, 10});
+    participants.push_back({4, {0.0f, 0.0f, 0.0f}, true, 10});   // 4's first entry is in room 20
+    participants.push_back({3, {0.0f, 0.0f, 0.0f}, false, 10});  // 3's first entry is active
+    participants.push_back({1, {0.0f, 0.0f, 0.0f}, true, 20});   // the speaker's own second entry
+    voice(1, 1, 1);
+    pollRelay();
+    const std::map<std::uint32_t, std::size_t> expected = {{1, 0}, {2, 1}, {3, 1}, {4, 0}};
+    for (auto& [id, client] : clients) EXPECT_EQ(client.drain().size(), expected.at(id)) << id;
+    EXPECT_EQ(count("forwarded"), 2u);
+}
+
 TEST_F(FourPlayers, ForwardCarriesTheSpeakerAndItsPlace) {
     const auto opus = opusPayload(40);
     send(2, clientDatagram(tokens[2], 77, session, 1, opus));

@@ -16,6 +16,7 @@
 
 #include "coop/internal/step_pace.h"
 #include "coop/internal/step_times.h"
+#include "coop/lobby/report_writer.h"
 #include "coop/server.h"
 #include "coop/transport.h"
 #include "platform/executable_folder.h"
@@ -36,6 +37,8 @@ constexpr const char* kUsage =
     "  --port N          lobby port, 0 for any free one (default 29597)\n"
     "  --voice-port N    voice relay port (default the lobby port plus one)\n"
     "  --retail PATH     asset root with the mission files (default the game's retail folder)\n"
+    "  --peers-per-address N  connections one address may hold (default 16)\n"
+    "  --rooms-per-address N  lobbies hosted from one address (default 4)\n"
     "  --help            this text\n"
     "Prints one line naming its ports, then the server's report as one JSON line\n"
     "every 10 seconds and at exit, with the step times since start: wall clock\n"
@@ -51,6 +54,7 @@ struct Options {
     std::uint16_t port = bastion::coop::kDefaultLobbyPort;
     std::uint16_t voicePort = 0;  // 0: the lobby's bound port plus one
     std::filesystem::path retail;
+    bastion::coop::AddressLimits limits;
     bool help = false;
 };
 
@@ -61,6 +65,13 @@ std::uint16_t portArgument(const std::string& option, const std::string& text) {
     return static_cast<std::uint16_t>(std::stoul(text));
 }
 
+std::size_t limitArgument(const std::string& option, const std::string& text, std::size_t most) {
+    if (text.empty() || text.size() > 3 || text.find_first_not_of("0123456789") != std::string::npos ||
+        std::stoul(text) < 1 || std::stoul(text) > most)
+        throw std::runtime_error(option + " needs a number from 1 to " + std::to_string(most));
+    return std::stoul(text);
+}
+
 Options parse(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
@@ -69,7 +80,8 @@ Options parse(int argc, char** argv) {
             options.help = true;
             continue;
         }
-        if (option != "--bind" && option != "--port" && option != "--voice-port" && option != "--retail")
+        if (option != "--bind" && option != "--port" && option != "--voice-port" && option != "--retail" &&
+            option != "--peers-per-address" && option != "--rooms-per-address")
             throw std::runtime_error("Unknown option " + option);
         if (i + 1 >= argc) throw std::runtime_error(option + " needs a value");
         const std::string value = argv[++i];
@@ -79,6 +91,10 @@ Options parse(int argc, char** argv) {
             options.port = portArgument(option, value);
         } else if (option == "--voice-port") {
             options.voicePort = portArgument(option, value);
+        } else if (option == "--peers-per-address") {
+            options.limits.peers = limitArgument(option, value, bastion::coop::kServerPeerSlots);
+        } else if (option == "--rooms-per-address") {
+            options.limits.rooms = limitArgument(option, value, bastion::coop::kMaxRooms);
         } else {
             options.retail = value;
         }
@@ -101,18 +117,18 @@ struct StepClocks {
     bastion::coop::StepTimes processor;
 };
 
-void report(const bastion::coop::Server& server, const StepClocks& times) {
+void report(const bastion::coop::Server& server, const StepClocks& times, bastion::coop::ReportWriter& writer) {
     nlohmann::json document = server.report();
     document["step"] = times.wall.report();
     document["step_cpu"] = times.processor.report();
-    std::cout << document.dump() << std::endl;
+    writer.write(std::move(document));
 }
 
 int run(const Options& options) {
     std::error_code error;
     if (!std::filesystem::is_directory(options.retail, error))
         throw std::runtime_error("Missing retail folder: " + options.retail.string());
-    bastion::coop::Server server(options.retail, options.bind, options.port, options.voicePort);
+    bastion::coop::Server server(options.retail, options.bind, options.port, options.voicePort, options.limits);
     // Stopping is handled before the banner tells anyone the server is up:
     // a supervisor that stops it right after the banner gets a clean stop.
     struct sigaction action {};
@@ -128,6 +144,7 @@ int run(const Options& options) {
     Clock::time_point nextStep = last + kStepPeriod;
     Clock::time_point nextReport = last + kReportPeriod;
     StepClocks times;
+    bastion::coop::ReportWriter writer(std::cout);
     while (!stopping.load()) {
         std::this_thread::sleep_until(nextStep);
         const Clock::time_point now = Clock::now();
@@ -139,11 +156,11 @@ int run(const Options& options) {
         times.wall.add(std::chrono::duration<double>(Clock::now() - now).count());
         times.processor.add(threadSeconds() - processorBefore);
         if (now >= nextReport) {
-            report(server, times);
+            report(server, times, writer);
             nextReport = now + kReportPeriod;
         }
     }
-    report(server, times);
+    report(server, times, writer);
     return 0;
 }
 

@@ -16,8 +16,8 @@ namespace bastion {
 std::optional<nlohmann::json> readBoundedJson(const std::filesystem::path& path, std::uintmax_t maxBytes,
                                               const std::string& tooLarge);
 
-// The same, where an unopenable file fails as the JSON library fails on an
-// empty document.
+// The same, where a folder, pipe or device fails with notRegularFile and
+// any other unopenable file as the JSON library fails on an empty document.
 nlohmann::json readRequiredJson(const std::filesystem::path& path, std::uintmax_t maxBytes,
                                 const std::string& tooLarge);
 

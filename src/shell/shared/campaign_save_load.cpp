@@ -7,6 +7,7 @@
 
 #include "platform/regular_file.h"
 #include "shell/shared/progression.h"
+#include "world/decoded_json.h"
 
 namespace bastion {
 namespace {
@@ -53,8 +54,9 @@ void Progression::load(const std::filesystem::path& path) {
     if (!text && refusal == platform::FileRefusal::tooLarge) {
         throw std::runtime_error("Campaign save exceeds size limit: " + path.string());
     }
-    // Anything else that cannot be read (a folder, a pipe) parses as empty,
-    // failing as a file that cannot be opened does.
+    if (!text && refusal == platform::FileRefusal::notRegular) throw notRegularFile(path);
+    // Anything else that cannot be read parses as empty, failing as a file
+    // that cannot be opened does.
     std::istringstream stream(text.value_or(std::string()));
     const json save = json::parse(stream);
     const json& schema = save.at("schema");

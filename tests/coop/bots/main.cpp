@@ -25,6 +25,9 @@ constexpr const char* kUsage =
     "  --server PATH     the lobby program (default the one built beside this tool)\n"
     "  --retail PATH     its asset root (default: generated demo content)\n"
     "  --seed N          seed of the bots' input, the proxy and the flood (default 1)\n"
+    "  --flood N         garbage datagrams a second on each port (default: the scenario's)\n"
+    "  --flood-size N|A-B  their length in bytes, or a range spread evenly over\n"
+    "                    the orders of magnitude (default 1-65507)\n"
     "  --priority N      nice value of the server (root may go below 0 to measure\n"
     "                    the server on a machine busy with other work)\n";
 
@@ -44,13 +47,24 @@ void watchdog(double limitSeconds) {
     }).detach();
 }
 
+// "N" or "A-B", each from 1 to 65,507 bytes.
+bastion::coopbots::FloodSizes floodSizes(const std::string& text) {
+    const std::size_t dash = text.find('-');
+    bastion::coopbots::FloodSizes sizes;
+    sizes.smallest = count("--flood-size", text.substr(0, dash));
+    sizes.largest = dash == std::string::npos ? sizes.smallest : count("--flood-size", text.substr(dash + 1));
+    if (sizes.largest > 65507 || sizes.smallest > sizes.largest)
+        throw std::invalid_argument("--flood-size needs sizes from 1 to 65507, the smaller first");
+    return sizes;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace bastion::coopbots;
     try {
         std::string name = "short";
-        std::string rooms, duration, server = STORMBASTION_LOBBY_EXECUTABLE, retail;
+        std::string rooms, duration, flood, floodSize, server = STORMBASTION_LOBBY_EXECUTABLE, retail;
         RunOptions options;
         for (int i = 1; i < argc; ++i) {
             const std::string option = argv[i];
@@ -63,6 +77,8 @@ int main(int argc, char** argv) {
             if (option == "--scenario") name = value;
             else if (option == "--rooms") rooms = value;
             else if (option == "--seconds") duration = value;
+            else if (option == "--flood") flood = value;
+            else if (option == "--flood-size") floodSize = value;
             else if (option == "--workers") options.workers = count(option, value);
             else if (option == "--server") server = value;
             else if (option == "--retail") retail = value;
@@ -74,6 +90,8 @@ int main(int argc, char** argv) {
         if (!scenario) throw std::invalid_argument("Unknown scenario " + name);
         if (!rooms.empty()) scenario->rooms = count("--rooms", rooms);
         if (!duration.empty()) scenario->seconds = static_cast<double>(count("--seconds", duration));
+        if (!flood.empty()) scenario->floodPerSecond = static_cast<double>(count("--flood", flood));
+        if (!floodSize.empty()) scenario->floodSizes = floodSizes(floodSize);
         if (scenario->rooms * 4 > 128) throw std::invalid_argument("--rooms allows at most 32 rooms of four");
         options.server = server;
         options.retail = retail.empty() ? bastion::testing_support::demoContent().string() : retail;

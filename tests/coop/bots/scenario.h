@@ -6,6 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "coop/bots/garbage_flood.h"
+
 namespace bastion::coopbots {
 
 // One run of the harness: how many rooms of four bots play for how long,
@@ -17,6 +19,7 @@ struct Scenario {
     double loss = 0.0;            // share of datagrams a proxy drops, each direction
     double jitterMs = 0.0;        // a proxy delays each datagram by up to this
     double floodPerSecond = 0.0;  // garbage datagrams a second, on each port
+    FloodSizes floodSizes;        // and their lengths
     double stopAt = 0.0;          // seconds into the window to SIGSTOP the server
     double stopSeconds = 0.0;     // for how long (0: never)
     // Pass conditions.
