@@ -6,8 +6,10 @@ namespace bastion {
 namespace {
 
 // A device frame never waits for more native frames than this: however the
-// rates came to be, one buffer's work stays bounded.
-constexpr int kMaxNativeFramesPerDeviceFrame = 64;
+// rates came to be, one buffer's work stays bounded, and stays below the
+// buffer's own play time. The device runs at 48 kHz, so the fastest chip
+// clock (468,750 Hz) needs 10 and loses nothing.
+constexpr int kMaxNativeFramesPerDeviceFrame = 16;
 
 }  // namespace
 

@@ -126,23 +126,24 @@ void Renderer::drawScene(const World& world, const Matrix& projection, const Mat
         glEnable(GL_DEPTH_TEST);
     }
 
-    if (frontend != nullptr && frontend->coopActive)
-        text(frontend->voiceLine, offsetFrom(headUp, -0.6f, -0.65f, 0.0f), 0.007f, kNoticeGreen);
+    const auto headUpText = [&](const std::string& words, const HeadUpPlacement& at, Vec3 colour) {
+        text(words, offsetFrom(headUp, at.x, at.y, 0.0f), at.size, colour);
+    };
+    if (frontend != nullptr && frontend->coopActive) headUpText(frontend->voiceLine, kCoopNoticePlacement, kNoticeGreen);
 
     if (world.missionIndex >= 0) {
         const std::vector<std::string> lines = missionTextLines(world);
         for (std::size_t i = 0; i < lines.size(); ++i) {
-            const float x = torsoAnchor.x - static_cast<float>(lines[i].size()) * 2.0f * 0.0055f;
-            const float y = torsoAnchor.y + 0.18f - 0.028f * static_cast<float>(i);
-            text(lines[i], offsetFrom(cockpit, x, y, torsoAnchor.z + 0.25f), 0.0055f, {0.75f, 1.0f, 0.7f});
+            const Vec3 origin = missionLineOrigin(torsoAnchor, i, lines[i].size());
+            text(lines[i], offsetFrom(cockpit, origin.x, origin.y, origin.z), kMissionTextSize, {0.75f, 1.0f, 0.7f});
         }
         if (pilot.status == kStatusWon || pilot.status == kStatusLost) {
             if (frontend != nullptr) {
-                text(frontend->resultLine, offsetFrom(headUp, -0.5f, 0.18f, 0.0f), 0.008f, {1.0f, 0.8f, 0.3f});
-                text(frontend->secondResultLine, offsetFrom(headUp, -0.5f, 0.12f, 0.0f), 0.008f, {1.0f, 0.4f, 0.3f});
+                headUpText(frontend->resultLine, kResultPlacement, {1.0f, 0.8f, 0.3f});
+                headUpText(frontend->secondResultLine, kSaveNoticePlacement, {1.0f, 0.4f, 0.3f});
             }
-            text(missionHeadline(world, frontend), offsetFrom(headUp, -0.38f, 0.3f, 0.0f), 0.012f, {1.0f, 0.8f, 0.3f});
-            text(missionPrompt(world, frontend), offsetFrom(headUp, -0.5f, 0.24f, 0.0f), 0.008f, {0.8f, 1.0f, 0.8f});
+            headUpText(missionHeadline(world, frontend), kHeadlinePlacement, {1.0f, 0.8f, 0.3f});
+            headUpText(missionPrompt(world, frontend), kPromptPlacement, {0.8f, 1.0f, 0.8f});
         }
     }
 

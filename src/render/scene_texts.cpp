@@ -17,6 +17,11 @@ std::vector<std::string> missionTextLines(const World& world) {
     return lines;
 }
 
+Vec3 missionLineOrigin(Vec3 torsoAnchor, std::size_t index, std::size_t length) {
+    return {torsoAnchor.x - static_cast<float>(length) * 2.0f * kMissionTextSize,
+            torsoAnchor.y + 0.18f - 0.028f * static_cast<float>(index), torsoAnchor.z + 0.25f};
+}
+
 std::string missionHeadline(const World& world, const Frontend* frontend) {
     const bool coopWon = frontend != nullptr && frontend->resultCode == 1;
     const int status = world.pilot.status;

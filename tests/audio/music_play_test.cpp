@@ -336,14 +336,14 @@ TEST_F(MusicPlay, FastestChipClocksPlay) {
 }
 
 // Rates no chip runs at are played, not refused: however many native frames
-// or events a buffer would call for, one device frame makes at most 64
+// or events a buffer would call for, one device frame makes at most 16
 // native frames and one native frame runs at most 128 events, so the audio
 // thread's work per buffer stays bounded. The score is a long run of due
 // events, so the clock (64 ticks a native frame) counts the native frames
 // and the event position the events run.
 TEST_F(MusicPlay, HugeRatesKeepTheWorkPerBufferBounded) {
     constexpr int kDeviceFrames = 8;
-    constexpr std::uint32_t kFramesPerDeviceFrame = 64;
+    constexpr std::uint32_t kFramesPerDeviceFrame = 16;
     constexpr std::uint32_t kEventsPerFrame = 128;
     std::vector<ScoreEvent> score(kDeviceFrames * kFramesPerDeviceFrame * kEventsPerFrame + 1000,
                                   {0, parameterEvent(false, 0, 8, 0)});
@@ -367,7 +367,7 @@ TEST_F(MusicPlay, AnyDeviceRateMakesABoundedNumberOfNativeFrames) {
     const double before = music->clock;
     std::vector<float> out(4, 0.0f);
     music->mix(out, 1);  // one frame due from the last call, then 48000
-    EXPECT_EQ(music->clock - before, 1.0 + 64.0);
+    EXPECT_EQ(music->clock - before, 1.0 + 16.0);
     EXPECT_GE(music->phase, 0.0);
     EXPECT_LT(music->phase, 48001.0);
 }

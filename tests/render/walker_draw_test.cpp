@@ -75,9 +75,9 @@ TEST_F(WalkerDraw, TrackedArmsAndHeldModelsShowInThePlayingView) {
     int changed = 0;
     for (std::size_t i = 0; i < empty.size(); ++i) changed += empty[i] != armed[i] ? 1 : 0;
     EXPECT_GT(changed, 2000);
-    // The middle of the held rifle's receiver, above and ahead of the wrist.
+    // The middle of the held rifle's body, just ahead of the wrist.
     const Arm& right = world.pilot.arms[1];
-    const ViewPixel gun = pixelOf(right.wrist + rotate(right.aim, {0.0f, 0.9f, -1.7f}));
+    const ViewPixel gun = pixelOf(right.wrist + rotate(right.aim, {0.0f, 0.02f, -0.85f}));
     ASSERT_GE(gun.x, 0);
     ASSERT_LT(gun.x, kViewWidth);
     const std::size_t at = static_cast<std::size_t>(gun.y * kViewWidth + gun.x);

@@ -29,7 +29,7 @@ TEST(MissionSetup, PrototypeLoadsTheSeedsMissionAndShowsItsGoal) {
     loadSelectedMission(world, frontend, sources, recipe);
     EXPECT_TRUE(world.prototype);
     EXPECT_EQ(world.prototypeSeed, 5u);
-    EXPECT_EQ(frontend.statusLine, "SEED 5 / PROTOTYPE / SEED 5 / DESTROY 8 TARGETS");
+    EXPECT_EQ(frontend.statusLine, "SEED 5 / PROTOTYPE / SEED 5 / DESTROY 10 TARGETS");
     for (int mount = 0; mount < 6; ++mount) EXPECT_EQ(world.pilot.weapons[mount], loadout[mount]);
     EXPECT_FALSE(recipe.has_value());
 }

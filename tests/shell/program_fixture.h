@@ -170,7 +170,7 @@ protected:
 };
 
 // The renderer reports the demo cockpit once it has loaded it.
-const std::string kCockpitLine = "Loaded Blender cockpit: 200 triangles, six live ammo readouts\n";
+const std::string kCockpitLine = "Loaded Blender cockpit: 212 triangles, six live ammo readouts\n";
 const std::string kTestRangeSummary = kCockpitLine + "Frames=3 destroyed=0 torso_degrees=0\n";
 
 }  // namespace bastion

@@ -1,6 +1,8 @@
 #include "support/desktop_view.h"
 #include "support/gl/desktop_projection.h"
 
+#include "contentgen/cockpit_model.h"
+
 #include <cmath>
 #include <cstdlib>
 
@@ -49,7 +51,10 @@ bool nearColour(const Rgb& a, const Rgb& b, int tolerance) {
     return true;
 }
 
-ViewPixel lampPixel(int lamp) { return viewPixelOf(-0.26f + 0.13f * static_cast<float>(lamp), -0.24f, -1.085f); }
+ViewPixel lampPixel(int lamp) {
+    const std::array<float, 3> centre = contentgen::demoLampCentre(lamp);
+    return viewPixelOf(centre[0], centre[1], centre[2]);
+}
 
 const std::vector<LampCase>& lampCases() {
     static const std::vector<LampCase> cases = [] {

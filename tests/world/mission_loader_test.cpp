@@ -327,16 +327,19 @@ TEST(MissionLoader, LoadingAgainCountsNothingTwiceAndResetsThePilot) {
 }
 
 TEST(MissionLoader, DifficultyScalesHealthAndShots) {
-    // Demo missions: multipliers [0, 10, 15, 0], projectile [3, 2].
+    // Demo missions: multipliers [0, 10, 15, 0]; the pairs as the file has
+    // them at normal (multiplier 10 tenths), half as much again on hard.
+    const nlohmann::json document = readJson(demoContent() / "sb2/gameplay/missions.json");
+    const nlohmann::json& file = document["missions"][1]["difficulty"];
     for (const int level : {0, 1}) {
         World world;
         world.difficulty = level;
         world.loadMission(demoContent(), 1, 1, true);
         const float ratio = level == 1 ? 1.5f : 1.0f;
         EXPECT_FLOAT_EQ(world.ratio, ratio);
-        EXPECT_FLOAT_EQ(world.projectilePair[0], 3.0f * ratio);
-        EXPECT_FLOAT_EQ(world.projectilePair[1], 2.0f * ratio);
-        EXPECT_FLOAT_EQ(world.healthPair[1], 200.0f * ratio);
+        EXPECT_FLOAT_EQ(world.projectilePair[0], file["projectile"][0].get<float>() * ratio);
+        EXPECT_FLOAT_EQ(world.projectilePair[1], file["projectile"][1].get<float>() * ratio);
+        EXPECT_FLOAT_EQ(world.healthPair[1], file["health"][1].get<float>() * ratio);
     }
 }
 

@@ -162,19 +162,29 @@ struct UnitCase {
     const char* model;  // "" for no model
 };
 
+// The demo's first mission of a campaign at normal difficulty: its health
+// pair and its walker profile.
+float firstMission(int campaign, const char* key, int element) {
+    const json& mission = demoDocument(campaign)["missions"][0];
+    const json& value = std::string(key) == "mech_profile" ? mission[key] : mission["difficulty"][key];
+    return value[static_cast<std::size_t>(element)].get<float>();
+}
+
 TEST(MissionStructures, UnitsTakeHealthModelSpeedAndRouteFromTheirType) {
-    // Demo difficulty: health pair [300 + 20 * mission, 200] at normal.
+    const float tank = firstMission(0, "health", 0);
+    const float helicopter = firstMission(1, "health", 1);
+    const float walker = firstMission(0, "mech_profile", 0) / 10.0f;
     const UnitCase cases[] = {
-        {"tank", 0, 0, ParameterBytes(16), 300, 6, "0"},
-        {"heavy tank", 0, 0, ParameterBytes(16).behaviour(1u << 6), 300 * 32, 6, "heavy-tank"},
-        {"helicopter", 1, 1, ParameterBytes(16).word(4, 1), 200, 16, "1"},
-        {"helicopter bomber", 1, 1, ParameterBytes(16).word(4, 2), 200, 16, "helicopter-bomber"},
+        {"tank", 0, 0, ParameterBytes(16), tank, 6, "0"},
+        {"heavy tank", 0, 0, ParameterBytes(16).behaviour(1u << 6), tank * 32, 6, "heavy-tank"},
+        {"helicopter", 1, 1, ParameterBytes(16).word(4, 1), helicopter, 16, "1"},
+        {"helicopter bomber", 1, 1, ParameterBytes(16).word(4, 2), helicopter, 16, "helicopter-bomber"},
         {"unarmed gun", 0, 2, ParameterBytes(4), 80, 4, "gun-0"},
         {"armed short gun", 1, 2, ParameterBytes(9).behaviour(1), 15, 4, "gun-1"},
         {"armed gun word 7", 0, 5, ParameterBytes(10).behaviour(1).word(2, 7), 80, 4, "gun-3"},
         {"transport", 0, 6, ParameterBytes(12), 80, 12, "transport-0"},
         {"loaded transport", 1, 6, ParameterBytes(12).word(1, 1), 5, 12, "transport-1"},
-        {"walker", 0, 3, ParameterBytes(8), 60, 4, "3"},
+        {"walker", 0, 3, ParameterBytes(8), walker, 4, "3"},
         {"ship", 0, 9, ParameterBytes(14).word(3, 9).word(4, 350), 500, 3.5f, "9"},
         {"short ship", 0, 9, ParameterBytes(13), 500, 0, "9"},
         {"type 10", 0, 10, ParameterBytes(4), 150, 4, "10"},
@@ -233,11 +243,13 @@ TEST(MissionStructures, RoutesDestinationsProfilesAndAiPresets) {
     expectNear(units[0]->route[1], {-20.0f, units[0]->anchor.y, 40.0f}, 1e-5f);
     EXPECT_EQ(units[0]->burstLeft, 3);
     EXPECT_TRUE(units[1]->route.empty());
-    // The mech profile [600, 150, 2, 3] replaces words 0, 2 and 3.
-    EXPECT_FLOAT_EQ(units[2]->health, 60.0f);
-    EXPECT_EQ(units[2]->parameters[0], 150);
-    EXPECT_EQ(units[2]->parameters[2], 2);
-    EXPECT_EQ(units[2]->parameters[3], 3);
+    // The mission's mech profile gives the health in tenths and replaces
+    // words 0, 2 and 3 (1, 1 and 1 in the record).
+    const json& profile = demoDocument(0)["missions"][13]["mech_profile"];
+    EXPECT_FLOAT_EQ(units[2]->health, profile[0].get<float>() / 10.0f);
+    EXPECT_EQ(units[2]->parameters[0], profile[1].get<int>());
+    EXPECT_EQ(units[2]->parameters[2], profile[2].get<int>());
+    EXPECT_EQ(units[2]->parameters[3], profile[3].get<int>());
     EXPECT_EQ(units[3]->passes, 4);
     EXPECT_TRUE(units[4]->critical) << "SB1 mission 13 protects its trucks";
     EXPECT_EQ(units[4]->targetSlot, 6);

@@ -42,7 +42,7 @@ ArtImage briefingPanel() {
         for (int x = 0; x < panel.width; ++x) {
             const int edge = std::min(std::min(x, panel.width - 1 - x), std::min(y, panel.height - 1 - y));
             std::uint8_t* pixel = &panel.pixels[(static_cast<std::size_t>(y) * panel.width + x) * 4];
-            const bool frame = edge >= 3 && edge < 5;
+            const bool frame = onPanelFrame(x, y, panel.width, panel.height);
             const bool band = y >= 14 && y < 16 && edge >= 8;  // a rule under the heading
             if (frame || band) {
                 pixel[0] = 96, pixel[1] = 168, pixel[2] = 148, pixel[3] = 255;

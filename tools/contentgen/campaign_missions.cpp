@@ -19,6 +19,7 @@ constexpr std::uint32_t kNoAction = 0;
 constexpr int kNoPickup = 255;
 constexpr int kCrateKind = 21;
 constexpr int kGeneratorType = 4;
+constexpr int kCrateStack = 15;  // object type of a stack of supply crates
 // Not a unit type: a ship whose deck carries a generator of field guns.
 constexpr int kShipWithGenerator = 100;
 
@@ -26,8 +27,6 @@ constexpr int kShipWithGenerator = 100;
 // in the open survives for a while.
 constexpr std::uint32_t kQuarterSecond = 64;
 constexpr std::uint32_t kTankInterval = 128;
-constexpr std::uint32_t kGunPause = 4 * 256;
-constexpr std::uint32_t kLauncherInterval = 6 * 256;
 
 // Behaviour bits of unit parameter records.
 constexpr std::uint32_t kRouteBit = 1u << 0;
@@ -40,7 +39,7 @@ constexpr std::uint32_t kHeavyBit = 1u << 6;
 // helicopter (type 1) in SB1 and a fighter (type 18) in SB2.
 const std::vector<std::vector<int>> kSB1Units = {
     {0, 2, 1}, {9, 9, 3, 4}, {0, 5}, {1, 6}, {3}, {0, 0, 4}, {8, 7}, {9, 10},
-    {11, 12, 13}, {1, 1, 14}, {15, 16}, {17, 18}, {19, 20}, {8, 21}, {9, 22}, {3, 0, 2},
+    {11, 12, 13}, {1, 1, 14}, {15, 16}, {17, 18}, {19, 20}, {8, 21}, {9, 22}, {0, 2, 3},
 };
 // SB2 missions hold what their rules count: the three mechs of type 14 of
 // mission 3, nine car bombs of mission 5, the ships of missions 6 and 15,
@@ -87,14 +86,8 @@ std::vector<std::array<double, 2>> patrol(GroundPoint centre, double radius) {
             {centre.x - radius, centre.z + radius}};
 }
 
-GroundPoint unitPlace(int slot, int type) {
-    const double angle = 0.9 * slot + 0.4;
-    // The heavy gunner and the fighters start far enough out that a new
-    // player meets them only after a while.
-    const bool distant = type == 19 || type == 18;
-    const double distance = distant ? 320 : 110 + 25 * (slot % 3);
-    return {distance * std::sin(angle), -distance * std::cos(angle)};
-}
+// Where every mission's pilot starts.
+constexpr GroundPoint kSpawn{0, 20};
 
 class MissionBuilder {
 public:
@@ -111,14 +104,44 @@ public:
 private:
     bool night() const { return index_ % 4 == 3; }
 
+    // How far into its campaign the mission lies: 0 first, 1 last.
+    double progress() const { return index_ / static_cast<double>((campaign_ == 1 ? kSB2Missions : kSB1Missions) - 1); }
+    // A value that grows from `first` to `last` across the campaign.
+    double scaled(double first, double last) const { return first + (last - first) * progress(); }
+
+    // Sight range of shooting units in hundredths: the first missions' units
+    // stand beyond it from the start point, so a new player learns the
+    // controls before the first shot; later ones watch the whole map.
+    std::uint32_t sightRange() const { return static_cast<std::uint32_t>(std::lround(scaled(75, 140))) * 100; }
+    // Units stand around the start point, the first missions' ones farther
+    // out. The heavy gunner and the fighters start far enough out that a new
+    // player meets them only after a while.
+    GroundPoint unitPlace(int slot, int type) const {
+        const double angle = 0.9 * slot + 0.4;
+        const bool distant = type == 19 || type == 18;
+        const double distance = distant ? 320 : scaled(150, 120) + 25 * (slot % 3);
+        return {kSpawn.x + distance * std::sin(angle), kSpawn.z - distance * std::cos(angle)};
+    }
+    // Units wake when the pilot comes this close; the first missions' units
+    // wait until the player walks up to them.
+    double wakeRange() const { return scaled(100, 200); }
+    double generatorRange() const { return scaled(100, 150); }
+
+    // Rest between a gun's bursts, in 1/256 s.
+    std::uint32_t gunPause() const { return static_cast<std::uint32_t>(std::lround(scaled(6, 3) * 256)); }
+    std::uint32_t launcherInterval() const { return static_cast<std::uint32_t>(std::lround(scaled(8, 6) * 256)); }
+
     void settings() {
         nlohmann::json& m = sketch_.json();
         m["night"] = night();
+        // Shots of walkers, then of tanks and helicopters; tank and
+        // helicopter health. A new player's first enemies fall to a burst or
+        // two of rifle fire.
         m["difficulty"] = {{"multipliers", {0, 10, 15, 0}},
-                           {"projectile", {3, 2}},
+                           {"projectile", {scaled(2, 4), scaled(1, 2)}},
                            {"impact", {20, 30}},
-                           {"health", {300 + 20 * index_, 200}}};
-        m["spawn"] = filePosition({0, 20});
+                           {"health", {scaled(30, 120), scaled(20, 80)}}};
+        m["spawn"] = filePosition(kSpawn);
         m["yaw"] = 0;
         // Panorama indices the demo art provides: six SB1 images, twenty SB2 ones.
         m["horizon"] = campaign_ == 0 ? index_ % 6 : index_ % 20;
@@ -127,7 +150,9 @@ private:
         m["light"] = {40 - 7 * index_, 100, -60 + 5 * index_};
         // Object type 1 (the supply depot) is repainted in this campaign.
         m["replacements"] = {{1, material(kOlive), material(kForest)}, {1, material(kForest), material(kAmber)}};
-        m["mech_profile"] = {600, 150, 2, 3};
+        // Health in tenths, sight range, one round a burst, and a word whose bit
+        // 0 would arm SB2 walkers with rockets: they keep their guns.
+        m["mech_profile"] = {std::lround(scaled(400, 1000)), sightRange(), 1, 2};
         // Regions run over x and the file's z (world -z); this one holds the
         // first goals.
         if (index_ % 4 == 0 || (campaign_ == 0 && index_ == 5))
@@ -209,6 +234,32 @@ private:
         sketch_.object(18, {-30, -200}, 0, kNoPickup, 0);
         sketch_.object(22, {10, 30}, 0, kNoPickup, 0);
         sketch_.object(index_ % kObjectTypeCount, {150, -150}, 700, kNoPickup, 0);
+        if (campaign_ == 1 && index_ == 0) forwardBase();
+        // The heavy gunner's ground is strewn with supply crates to shoot
+        // open for repairs and ammunition during the fight.
+        if (campaign_ == 1 && index_ == kSB2Missions - 1) {
+            for (GroundPoint at : {GroundPoint{-80, -60}, GroundPoint{-120, -120}, GroundPoint{-40, -180},
+                                   GroundPoint{-160, -200}, GroundPoint{0, -240}, GroundPoint{-100, -260}})
+                sketch_.object(kCrateStack, at, 0, 7, 0);
+        }
+    }
+
+    // A walled yard around the start point, open to the north behind a
+    // screen of walls: no gun outside sees into it, while the way out leads
+    // round the screen. The seeded prototypes start in it too, since they
+    // are built on this mission's ground.
+    void forwardBase() {
+        constexpr int kWall = 8;      // fortress wall, 20 long and 3 deep
+        constexpr int kAcross = 512;  // a quarter turn: the wall runs along z
+        const double x = kSpawn.x, z = kSpawn.z;
+        for (double along : {-24.0, -8.0, 8.0, 24.0}) {
+            sketch_.object(kWall, {x - 32, z + along}, kAcross, kNoPickup, kNoAction);
+            sketch_.object(kWall, {x + 32, z + along}, kAcross, kNoPickup, kNoAction);
+            sketch_.object(kWall, {x + along, z + 32}, 0, kNoPickup, kNoAction);
+        }
+        // The north side, but for a gate 20 wide, and the screen before it.
+        for (double along : {-26.0, -20.0, 20.0, 26.0}) sketch_.object(kWall, {x + along, z - 32}, 0, kNoPickup, kNoAction);
+        for (double along : {-20.0, 0.0, 20.0}) sketch_.object(kWall, {x + along, z - 64}, 0, kNoPickup, kNoAction);
     }
 
     ParameterBytes parametersFor(int type, GroundPoint at, int occurrence, std::uint32_t behaviour = 0) {
@@ -217,27 +268,29 @@ private:
         switch (type) {
         case 0: {
             // A heavy tank's shell hits four times as hard: one per burst.
-            const bool heavy = occurrence == 1 || (campaign_ == 0 && index_ == 15);
+            // Only the last SB1 mission fields one.
+            const bool heavy = campaign_ == 0 && index_ == 15;
             if (heavy) behaviour |= kHeavyBit;
-            bytes.word(1, kTankInterval).word(2, heavy ? 1 : 2);
+            bytes.word(0, sightRange()).word(1, kTankInterval).word(2, heavy ? 1 : 2);
             break;
         }
         case 1:
             // Two-shot bursts a quarter second apart; the second helicopter
             // of a mission carries bombs.
-            bytes.word(2, kQuarterSecond).word(3, 2).word(4, occurrence == 1 ? 2 : 0);
+            bytes.word(0, sightRange()).word(2, kQuarterSecond).word(3, 2).word(4, occurrence == 1 ? 2 : 0);
             break;
         case 2: case 5: case 10: {
             // Gun models: bit 0 clear is gun-0, else gun-1 to gun-3 by word 2.
             // Bit 0 also makes a launcher, which fires one round per interval.
             const bool launcher = type != 10 && (index_ + occurrence) % 2 == 1;
             if (launcher) behaviour |= kRouteBit;
-            bytes.word(2, type == 10 ? 2 : static_cast<std::uint32_t>(index_ % 3));
-            bytes.word(1, launcher ? kLauncherInterval : kQuarterSecond).word(3, kGunPause);
+            bytes.word(0, sightRange()).word(2, type == 10 ? 2 : static_cast<std::uint32_t>(index_ % 3));
+            bytes.word(1, launcher ? launcherInterval() : kQuarterSecond).word(3, gunPause());
             break;
         }
         case 6: bytes.word(1, index_ % 2 ? 1 : 0); break;
-        case 7: bytes.word(3, 2); break;
+        case 7: bytes.word(0, sightRange()).word(3, 2); break;
+        case 11: case 14: case 19: case 22: bytes.word(0, sightRange()); break;
         case 8:
             // A tractor hitched to trailers of variants 1, 2 and 3.
             bytes.word(0, 420).word(2, 1).word(3, 2).word(4, static_cast<std::uint32_t>(1 + index_ % 3)).word(5, 0);
@@ -280,7 +333,7 @@ private:
                 const int copies = crowded ? 17 : generatorCopies(campaign_, index_);
                 bytes.word(0, static_cast<std::uint32_t>(copies)).word(1, 15 * 256).word(2, crowded ? 20 : 4);
                 bytes.word(3, static_cast<std::uint32_t>(lastUnit)).word(4, 3 * 256).word(5, 2);
-                sketch_.generator(at, bytes);
+                sketch_.generator(at, bytes, generatorRange());
                 continue;
             }
             const int occurrence = occurrences[type]++;
@@ -289,35 +342,37 @@ private:
                 continue;
             }
             if (type == 9) lastUnit = shipWithGun(at, occurrence);
-            else lastUnit = sketch_.unit(type, at, fileYaw(0.3 * static_cast<double>(slot)), parametersFor(type, at, occurrence));
+            else
+                lastUnit = sketch_.unit(type, at, fileYaw(0.3 * static_cast<double>(slot)),
+                                        parametersFor(type, at, occurrence), wakeRange());
             if (type == 20 && campaign_ == 1)
                 sketch_.json()["spawns"][static_cast<std::size_t>(lastUnit)]["destination"] = filePosition({0, -260});
         }
     }
 
     // A rocket launcher riding on a ship's deck.
-    static ParameterBytes deckLauncher() {
-        return ParameterBytes().word(1, kLauncherInterval).word(2, 1).behaviour(kRouteBit);
+    ParameterBytes deckLauncher() const {
+        return ParameterBytes().word(0, sightRange()).word(1, launcherInterval()).word(2, 1).behaviour(kRouteBit);
     }
 
     // A ship carrying a generator that releases field guns onto its deck;
     // the generator reserves the default eight entries (word 2 is 0).
     int shipWithGenerator(GroundPoint at) {
-        const int gun = sketch_.unit(2, {at.x, at.z - 6}, 0, deckLauncher());
+        const int gun = sketch_.unit(2, {at.x, at.z - 6}, 0, deckLauncher(), wakeRange());
         ParameterBytes release;
         release.word(0, 3).word(1, 2 * 256).word(3, static_cast<std::uint32_t>(gun)).word(4, 256);
-        const int generator = sketch_.generator({at.x, at.z - 6}, release);
+        const int generator = sketch_.generator({at.x, at.z - 6}, release, generatorRange());
         ParameterBytes ship = parametersFor(9, at, 1, kCarriesBit);
         ship.word(2, static_cast<std::uint32_t>(generator));
-        return sketch_.unit(9, at, fileYaw(-0.7), ship);
+        return sketch_.unit(9, at, fileYaw(-0.7), ship, wakeRange());
     }
 
     // A patrol ship carrying a gun turret that rides along on its deck.
     int shipWithGun(GroundPoint at, int occurrence) {
-        const int gun = sketch_.unit(2, {at.x, at.z + 4}, 0, deckLauncher());
+        const int gun = sketch_.unit(2, {at.x, at.z + 4}, 0, deckLauncher(), wakeRange());
         ParameterBytes ship = parametersFor(9, at, occurrence, kCarriesBit);
         ship.word(2, static_cast<std::uint32_t>(gun));
-        return sketch_.unit(9, at, fileYaw(1.2), ship);
+        return sketch_.unit(9, at, fileYaw(1.2), ship, wakeRange());
     }
 
     int campaign_;

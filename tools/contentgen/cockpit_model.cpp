@@ -19,15 +19,25 @@ constexpr Colour kHull{0.18f, 0.21f, 0.2f};
 constexpr Colour kPanel{0.09f, 0.11f, 0.1f};
 constexpr Colour kBezel{0.3f, 0.33f, 0.3f};
 constexpr Colour kFrame{0.24f, 0.26f, 0.28f};
-constexpr Colour kGlass{0.05f, 0.06f, 0.05f};
+constexpr Colour kGlass = kScreenGlass;
 
-// The instruments' places on the dashboard face, just in front of it.
-constexpr float kFace = -1.1f;
-constexpr float kInstrumentDepth = -1.08f;
-constexpr Point kOverview{-0.6f, -0.5f, kInstrumentDepth};
-constexpr Point kRadar{0.0f, -0.5f, kInstrumentDepth};
-constexpr Point kHeading{0.6f, -0.6f, kInstrumentDepth};
-constexpr Point kTorso{0.6f, -0.22f, kInstrumentDepth};
+// The dashboard face stands low and far enough that the windscreen above it
+// holds every head-up line, the co-op notice's included (its top edge lies
+// below 0.35 of the view's height from the middle); the instruments sit on
+// it just in front of the face.
+constexpr float kFace = -1.3f;
+constexpr float kInstrumentDepth = kFace + 0.02f;
+constexpr float kSillTop = -0.46f;
+constexpr float kSillFront = -1.22f;
+constexpr float kFloor = -1.2f;
+constexpr Point kOverview{-0.6f, -0.73f, kInstrumentDepth};
+constexpr Point kRadar{0.0f, -0.73f, kInstrumentDepth};
+constexpr Point kHeading{0.6f, -0.76f, kInstrumentDepth};
+// The torso gauge stands on a post before the sill, right of the middle:
+// the mission text hangs above and before it (0.18 up, 0.25 nearer), so
+// the gauge must stand high enough for four lines to clear it.
+constexpr float kPodFace = -1.1f;
+constexpr Point kTorso{0.45f, -0.12f, kPodFace + 0.02f};
 
 // A rectangle of a face plane: x0..x1 by y0..y1.
 struct Rect {
@@ -148,15 +158,15 @@ Rect around(Point anchor, float halfWidth, float halfHeight) {
 
 // A rim around an instrument anchor, standing out of the face, and the
 // glass within it standing a little further.
-void bezel(MeshBuilder& mesh, Rect outer) {
-    const float rim = kFace + 0.005f, glass = kFace + 0.01f;
+void bezel(MeshBuilder& mesh, Rect outer, float face = kFace) {
+    const float rim = face + 0.005f, glass = face + 0.01f;
     const float ix0 = outer.x0 + kBezelRim, iy0 = outer.y0 + kBezelRim;
     const float ix1 = outer.x1 - kBezelRim, iy1 = outer.y1 - kBezelRim;
     // The rim's sides toward the glass lie against it and are left out.
-    mesh.box({outer.x0, outer.y0, kFace}, {outer.x1, iy0, rim}, kBezel, 0.0f, kAllFaces & ~kTop);
-    mesh.box({outer.x0, iy1, kFace}, {outer.x1, outer.y1, rim}, kBezel, 0.0f, kAllFaces & ~kBottom);
-    mesh.box({outer.x0, iy0, kFace}, {ix0, iy1, rim}, kBezel, 0.0f, kFront | kLeft);
-    mesh.box({ix1, iy0, kFace}, {outer.x1, iy1, rim}, kBezel, 0.0f, kFront | kRight);
+    mesh.box({outer.x0, outer.y0, face}, {outer.x1, iy0, rim}, kBezel, 0.0f, kAllFaces & ~kTop);
+    mesh.box({outer.x0, iy1, face}, {outer.x1, outer.y1, rim}, kBezel, 0.0f, kAllFaces & ~kBottom);
+    mesh.box({outer.x0, iy0, face}, {ix0, iy1, rim}, kBezel, 0.0f, kFront | kLeft);
+    mesh.box({ix1, iy0, face}, {outer.x1, iy1, rim}, kBezel, 0.0f, kFront | kRight);
     mesh.box({ix0, iy0, rim}, {ix1, iy1, glass}, kGlass);
 }
 
@@ -168,7 +178,7 @@ nlohmann::json layout() {
     nlohmann::json ammo = nlohmann::json::array();
     for (int mount = 0; mount < 6; ++mount) {
         const float x = mount % 2 == 0 ? -1.02f : 0.9f;
-        const float y = -0.3f - 0.1f * static_cast<float>(mount / 2);
+        const float y = -0.58f - 0.1f * static_cast<float>(mount / 2);
         ammo.push_back({{"mount", mount}, {"position", {x, y, kInstrumentDepth}}, {"size", 0.008}});
     }
     return {{"schema", 1},
@@ -191,36 +201,49 @@ void appendWord(std::vector<std::uint8_t>& bytes, std::uint32_t value) {
 }
 
 
-// The lamp lenses' places on the dashboard face.
+// The lamp lenses' places on the dashboard face: a row right of the radar,
+// above the heading screen.
 Rect lampLens(int lamp) {
-    const float x = -0.26f + 0.13f * static_cast<float>(lamp);
-    return {x - 0.04f, -0.265f, x + 0.04f, -0.215f};
+    const float x = 0.36f + 0.11f * static_cast<float>(lamp);
+    return {x - 0.04f, -0.58f, x + 0.04f, -0.54f};
 }
 
 }  // namespace
 
+std::array<float, 3> demoLampCentre(int lamp) {
+    const Rect lens = lampLens(lamp);
+    return {(lens.x0 + lens.x1) / 2, (lens.y0 + lens.y1) / 2, kFace + 0.015f};
+}
+
 // The cabin ends at the eye's plane (z = 0): nothing behind the eye is drawn.
+// Every screen's bezel frames the marks its instrument draws at their widest
+// (the overview's status line reaches 0.23 right of its anchor).
 CockpitModel demoCockpit() {
-    const Rect bezels[] = {around(kOverview, 0.22f, 0.22f), around(kRadar, 0.21f, 0.21f),
-                           around(kHeading, 0.2f, 0.08f), around(kTorso, 0.14f, 0.06f)};
+    const Rect bezels[] = {{kOverview[0] - 0.185f, kOverview[1] - 0.21f, kOverview[0] + 0.255f, kOverview[1] + 0.2f},
+                           around(kRadar, 0.215f, 0.215f), around(kHeading, 0.2f, 0.08f)};
     std::vector<Rect> covered(std::begin(bezels), std::end(bezels));
     for (int lamp = 0; lamp < 5; ++lamp) covered.push_back(lampLens(lamp));
+    const Rect pod{kTorso[0] - 0.14f, kTorso[1] - 0.05f, kTorso[0] + 0.14f, kTorso[1] + 0.055f};
 
     MeshBuilder mesh;
     mesh.object("Dashboard");
     // The face down to the floor, open where bezels and lamps stand on it.
-    mesh.faceWithHoles({-1.3f, -0.9f, 1.3f, -0.2f}, kFace, covered, kPanel);
-    mesh.box({-1.3f, -0.2f, -1.3f}, {1.3f, -0.17f, kFace}, kHull);  // the sill
+    mesh.faceWithHoles({-1.3f, kFloor, 1.3f, kSillTop}, kFace, covered, kPanel);
+    mesh.box({-1.3f, kSillTop - 0.02f, kFace}, {1.3f, kSillTop, kSillFront}, kHull);  // the sill
     for (const Rect& outer : bezels) bezel(mesh, outer);
+    // The torso gauge's screen on its post, whose foot stands on the sill.
+    mesh.box({kTorso[0] - 0.04f, kSillTop - 0.02f, kSillFront}, {kTorso[0] + 0.04f, kSillTop, kPodFace - 0.005f},
+             kHull);
+    mesh.box({kTorso[0] - 0.015f, kSillTop, kPodFace - 0.015f}, {kTorso[0] + 0.015f, pod.y0, kPodFace - 0.005f}, kHull);
+    mesh.box({pod.x0, pod.y0, kPodFace - 0.02f}, {pod.x1, pod.y1, kPodFace}, kHull, 0.0f, kAllFaces & ~kFront);
+    bezel(mesh, pod, kPodFace);
     mesh.object("Side consoles");
-    // Their inner walls; below the sill, the dashboard hides the walls' far end.
+    // Their inner walls, from the face back to the eye's plane.
     for (const float x : {-1.3f, 1.3f}) {
         const float outer = x < 0 ? -1.5f : 1.5f;
-        const float low = std::min(x, outer), high = std::max(x, outer);
-        mesh.box({low, -0.9f, kFace}, {high, 0.35f, 0.0f}, kHull);
-        mesh.box({low, -0.17f, -1.3f}, {high, 0.35f, kFace}, kHull);
+        mesh.box({std::min(x, outer), kFloor, kFace}, {std::max(x, outer), 0.35f, 0.0f}, kHull);
     }
-    mesh.box({-1.3f, -1.0f, kFace}, {1.3f, -0.9f, 0.0f}, kHull);  // the floor, before the dashboard
+    mesh.box({-1.3f, kFloor - 0.1f, kFace}, {1.3f, kFloor, 0.0f}, kHull);  // the floor, before the dashboard
     mesh.object("Canopy frame");
     mesh.box({-1.4f, 0.5f, -1.35f}, {-1.25f, 0.95f, -1.2f}, kFrame);
     mesh.box({1.25f, 0.5f, -1.35f}, {1.4f, 0.95f, -1.2f}, kFrame);

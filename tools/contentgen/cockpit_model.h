@@ -20,9 +20,9 @@ struct CockpitVertex {
 
 // The demo cockpit: a small original cabin around the eye point (cockpit
 // space: origin at the eye, -Z ahead, +Y up). A dashboard with instrument
-// bezels and side consoles form the lower body; a canopy frame above the
-// eye forms the upper body, which breaks away in ejection. Five lamp lenses
-// sit in a row on the dashboard sill.
+// bezels, the torso gauge on its post and side consoles form the lower
+// body; a canopy frame above the eye forms the upper body, which breaks away
+// in ejection. Five lamp lenses sit in a row on the dashboard face.
 struct CockpitModel {
     std::vector<CockpitVertex> vertices;
     nlohmann::json manifest;  // "mesh-manifest.json"
@@ -30,6 +30,12 @@ struct CockpitModel {
 };
 
 CockpitModel demoCockpit();
+
+// The centre of status lamp `lamp`'s lens front, in cockpit space.
+std::array<float, 3> demoLampCentre(int lamp);
+
+// The colour of the instrument screens' glass, behind the live displays.
+inline constexpr std::array<float, 3> kScreenGlass{0.05f, 0.06f, 0.05f};
 
 // The "cockpit.mesh" bytes: the "SBCP" header, version 1, the vertex count,
 // then ten little-endian floats per vertex.

@@ -1,7 +1,10 @@
 #include "contentgen/gameplay_models.h"
 
+#include <algorithm>
+
 #include "contentgen/json_file.h"
 #include "contentgen/palette.h"
+#include "contentgen/player_models.h"
 
 namespace bastion::contentgen {
 namespace {
@@ -108,65 +111,108 @@ struct UnitDesign {
     unsigned parts;
 };
 
+// Hostile units wear red and orange, the complements of the green ground
+// and the blue sky, with dark running gear, so that they stand out at
+// fighting distance; the trailers of the convoys keep their cargo colours.
 constexpr UnitDesign kUnits[] = {
-    {"battle-tank", 3.4, 1.4, 5.2, kOlive, kTurret | kBarrel},
-    {"heavy-tank", 4.2, 1.8, 6.4, kForest, kTurret | kBarrel | kDome},
-    {"gunship", 2.2, 2.0, 7.0, kSteel, kRotor},
-    {"helicopter-bomber", 2.8, 2.4, 8.5, kSoot, kRotor | kWings},
-    {"field-gun", 2.0, 1.2, 2.0, kOlive, kDome | kBarrel},
-    {"flak-gun", 2.4, 1.4, 2.4, kGrey, kDome | kBarrel},
-    {"gun-0", 2.0, 1.0, 2.0, kConcrete, kDome},
-    {"gun-1", 2.0, 1.2, 2.0, kOlive, kDome | kBarrel},
-    {"gun-2", 2.4, 1.4, 2.4, kUmber, kDome | kBarrel | kTurret},
-    {"gun-3", 2.8, 1.6, 2.8, kRust, kDome | kBarrel | kTurret},
-    {"strider-mech", 3.0, 3.0, 3.0, kSteel, kLegs | kBarrel},
-    {"transport-0", 2.6, 2.4, 7.0, kSand, kTurret},
-    {"transport-1", 2.8, 2.8, 8.0, kOlive, kTurret | kBarrel},
-    {"jet-fighter", 1.8, 1.2, 9.0, kGrey, kWings},
+    {"battle-tank", 3.4, 1.6, 5.2, kSignalRed, kTurret | kBarrel},
+    {"heavy-tank", 4.2, 2.0, 6.4, kSignalRed, kTurret | kBarrel | kDome},
+    {"gunship", 2.2, 2.0, 7.0, kOrange, kRotor},
+    {"helicopter-bomber", 2.8, 2.4, 8.5, kSignalRed, kRotor | kWings},
+    {"field-gun", 2.0, 1.2, 2.0, kOrange, kDome | kBarrel},
+    {"flak-gun", 2.4, 1.4, 2.4, kOrange, kDome | kBarrel},
+    {"gun-0", 2.0, 1.0, 2.0, kOrange, kDome},
+    {"gun-1", 2.0, 1.2, 2.0, kOrange, kDome | kBarrel},
+    {"gun-2", 2.4, 1.4, 2.4, kSignalRed, kDome | kBarrel | kTurret},
+    {"gun-3", 2.8, 1.6, 2.8, kSignalRed, kDome | kBarrel | kTurret},
+    {"transport-0", 2.6, 2.4, 7.0, kOrange, kTurret},
+    {"transport-1", 2.8, 2.8, 8.0, kOrange, kTurret | kBarrel},
+    {"jet-fighter", 1.8, 1.2, 9.0, kSignalRed, kWings},
     {"tractor", 2.6, 2.6, 4.0, kAmber, kTurret},
-    {"patrol-ship", 5.0, 3.0, 18.0, kSteel, kBow | kTurret | kBarrel},
-    {"missile-battery", 3.0, 2.0, 4.0, kForest, kTurret},
-    {"supply-truck", 2.4, 2.4, 6.0, kUmber, kTurret},
-    {"carrier-plane", 4.0, 3.0, 16.0, kSteel, kWings},
-    {"scout-buggy", 2.0, 1.2, 3.2, kSand, kBarrel},
-    {"hover-tank", 3.6, 1.4, 5.6, kTeal, kTurret | kBarrel | kDome},
+    {"patrol-ship", 5.0, 3.0, 18.0, kSignalRed, kBow | kTurret | kBarrel},
+    {"missile-battery", 3.0, 2.0, 4.0, kSignalRed, kTurret},
+    {"supply-truck", 2.4, 2.4, 6.0, kOrange, kTurret},
+    {"carrier-plane", 4.0, 3.0, 16.0, kChalk, kWings},
+    {"scout-buggy", 2.0, 1.2, 3.2, kOrange, kBarrel},
+    {"hover-tank", 3.6, 1.4, 5.6, kSignalRed, kTurret | kBarrel | kDome},
     {"rocket-buggy", 2.2, 1.4, 3.6, kOrange, kTurret},
-    {"radar-truck", 2.4, 2.4, 6.0, kGrey, kDome},
-    {"drone", 1.6, 0.8, 2.4, kSoot, kWings},
+    {"radar-truck", 2.4, 2.4, 6.0, kOrange, kDome},
+    {"drone", 1.6, 0.8, 2.4, kSignalRed, kWings},
     {"interceptor", 2.0, 1.2, 8.0, kSignalRed, kWings},
-    {"fortress-crawler", 10.0, 6.0, 14.0, kConcrete, kLegs | kTurret | kBarrel},
-    {"dropship", 6.0, 4.0, 12.0, kViolet, kWings | kRotor},
+    {"fortress-crawler", 10.0, 6.0, 14.0, kSignalRed, kLegs | kTurret | kBarrel},
+    {"dropship", 6.0, 4.0, 12.0, kOrange, kWings | kRotor},
     {"mine", 1.0, 0.5, 1.0, kSignalRed, kDome},
-    {"attack-boat", 3.0, 1.6, 8.0, kSteel, kBow | kBarrel},
+    {"attack-boat", 3.0, 1.6, 8.0, kSignalRed, kBow | kBarrel},
     {"trailer-1", 2.4, 2.2, 5.0, kChalk, 0},
     {"trailer-2", 2.4, 1.2, 3.0, kAmber, 0},
     {"trailer-3", 2.4, 2.8, 6.0, kTeal, kDome},
 };
 
+// An aircraft along -Z: fuselage, wings, fin and tailplane; or, with a rotor,
+// a cabin with a tail boom, crossed blades and skids.
+void aircraftShape(ModelShape& shape, const UnitDesign& design, std::int32_t body, std::int32_t trim) {
+    const double w = design.width, h = design.height, l = design.length;
+    if (design.parts & kRotor) {
+        shape.box({0, 0.3, -l * 0.15}, {w, h - 0.3, l * 0.55}, body);
+        shape.box({0, h * 0.45, l * 0.3}, {w * 0.25, h * 0.3, l * 0.45}, body);
+        shape.panel({0, h * 0.5, l * 0.45}, {0, h * 1.1, l * 0.5}, {0, h * 1.1, l * 0.42}, {0, h * 0.5, l * 0.38},
+                    trim);
+        const double blade = l * 0.45;
+        shape.panel({-blade, h + 0.3, -0.25}, {blade, h + 0.3, -0.25}, {blade, h + 0.3, 0.25},
+                    {-blade, h + 0.3, 0.25}, trim);
+        shape.panel({-0.25, h + 0.32, -blade}, {0.25, h + 0.32, -blade}, {0.25, h + 0.32, blade},
+                    {-0.25, h + 0.32, blade}, trim);
+        for (const double side : {-1.0, 1.0}) shape.box({side * w * 0.45, 0, -l * 0.15}, {0.15, 0.3, l * 0.5}, trim);
+        if (design.parts & kWings)
+            shape.panel({-w * 1.2, h * 0.5, -l * 0.05}, {w * 1.2, h * 0.5, -l * 0.05}, {w * 1.2, h * 0.5, -l * 0.2},
+                        {-w * 1.2, h * 0.5, -l * 0.2}, body);
+        return;
+    }
+    shape.box({0, 0, 0}, {w * 0.6, h, l}, body);
+    shape.pyramid({0, h * 0.1, -l * 0.5}, w * 0.5, h * 0.6, trim);  // the nose, a little below the spine
+    const double mid = h * 0.5;
+    shape.panel({-w * 2, mid, l * 0.2}, {w * 2, mid, l * 0.2}, {w * 0.3, mid, -l * 0.15}, {-w * 0.3, mid, -l * 0.15},
+                body);
+    shape.panel({-w, mid, l * 0.5}, {w, mid, l * 0.5}, {w * 0.3, mid, l * 0.35}, {-w * 0.3, mid, l * 0.35}, body);
+    shape.panel({0, h, l * 0.5}, {0, h * 2.2, l * 0.5}, {0, h * 2.2, l * 0.42}, {0, h, l * 0.3}, trim);
+}
+
+// A ground unit along -Z: hull on dark running gear (tracks, legs or a
+// keel), with a turret, a gun and a dome as its design asks.
+void groundShape(ModelShape& shape, const UnitDesign& design, std::int32_t body, std::int32_t trim) {
+    const double w = design.width, h = design.height, l = design.length;
+    const bool legs = (design.parts & kLegs) != 0;
+    const double lift = legs ? h : h * 0.3;
+    if (legs) {
+        for (const double x : {-w * 0.35, w * 0.35})
+            for (const double z : {-l * 0.3, l * 0.3}) shape.box({x, 0, z}, {w * 0.15, h + 0.2, w * 0.15}, trim);
+    } else if (!(design.parts & kBow)) {
+        for (const double side : {-1.0, 1.0}) shape.box({side * w * 0.38, 0, 0}, {w * 0.24, h * 0.45, l * 0.95}, trim);
+    }
+    shape.box({0, lift, 0}, {w * 0.9, h * 0.7, l}, body);
+    double top = lift + h * 0.7;
+    if (design.parts & kTurret) {
+        shape.box({0, top, l * 0.05}, {w * 0.6, h * 0.45, l * 0.35}, material(design.hue, 11));
+        top += h * 0.45;
+    }
+    if (design.parts & kDome) shape.cylinder({0, top, 0}, w * 0.3, h * 0.35, 8, body, true);
+    if (design.parts & kBarrel) {
+        const double gun = std::max(0.18, w * 0.07);
+        const double from = (design.parts & kTurret) ? -l * 0.12 : -l * 0.2;
+        shape.box({0, top - h * 0.3, from - l * 0.22}, {gun, gun, l * 0.44}, trim);
+    }
+    if (design.parts & kBow) shape.pyramid({0, 0, -l / 2}, w, h, body);
+}
+
 ModelShape unitShape(const UnitDesign& design) {
     ModelShape shape;
-    const std::int32_t body = material(design.hue);
-    const double lift = (design.parts & kLegs) ? design.height : 0.0;
-    shape.box({0, lift, 0}, {design.width, design.height, design.length}, body);
-    const double top = lift + design.height;
-    if (design.parts & kTurret)
-        shape.box({0, top, design.length * 0.1}, {design.width * 0.6, design.height * 0.5, design.length * 0.35},
-                  material(design.hue, 9));
-    if (design.parts & kBarrel)
-        shape.box({0, top + 0.1, -design.length * 0.45}, {0.3, 0.3, design.length * 0.6}, material(kSoot, 8));
-    if (design.parts & kDome) shape.cylinder({0, top, 0}, design.width * 0.3, design.height * 0.4, 8, body, true);
-    if (design.parts & kRotor)
-        shape.panel({-design.length / 2, top + 0.6, -0.3}, {design.length / 2, top + 0.6, -0.3},
-                    {design.length / 2, top + 0.6, 0.3}, {-design.length / 2, top + 0.6, 0.3}, material(kSoot, 6));
-    if (design.parts & kWings)
-        shape.panel({-design.width * 2, lift + design.height / 2, 0.8}, {design.width * 2, lift + design.height / 2, 0.8},
-                    {design.width * 2, lift + design.height / 2, -0.8}, {-design.width * 2, lift + design.height / 2, -0.8},
-                    material(design.hue, 10));
-    if (design.parts & kLegs) {
-        shape.box({-design.width / 3, 0, 0}, {0.6, design.height, 0.8}, material(kSoot, 9));
-        shape.box({design.width / 3, 0, 0}, {0.6, design.height, 0.8}, material(kSoot, 9));
+    const std::int32_t body = material(design.hue, 15);
+    const std::int32_t trim = material(kSoot, 13);
+    if (design.parts & (kRotor | kWings)) {
+        aircraftShape(shape, design, body, trim);
+    } else {
+        groundShape(shape, design, body, trim);
     }
-    if (design.parts & kBow) shape.pyramid({0, 0, -design.length / 2}, design.width, design.height, body);
     return shape;
 }
 
@@ -222,6 +268,7 @@ nlohmann::json variantModels() {
 
 void writeGameplayModels(const std::filesystem::path& folder) {
     for (const NamedModel& model : gameplayModels()) writeJsonFile(folder / (model.name + ".json"), model.shape.toJson());
+    writeJsonFile(folder / "strider-mech.json", hostileWalkerFile());
 }
 
 }  // namespace bastion::contentgen

@@ -14,6 +14,11 @@ namespace bastion::contentgen {
 // right arm, backpack).
 nlohmann::json playerWalkerFile();
 
+// The enemy walker: the same model and segments in a hostile livery, so that
+// its mesh has the player walker's vertex count and the game poses it with
+// the player walker's rig.
+nlohmann::json hostileWalkerFile();
+
 // The arm models (shoulders, upper arms, forearms), the five held models,
 // the thirteen weapon models and the projectile models of the "models"
 // folder.

@@ -57,8 +57,7 @@ ArtImage panel(std::string name, std::array<int, 3> frame) {
     ArtImage image = blank(std::move(name), 320, 274);
     for (int y = 0; y < image.height; ++y) {
         for (int x = 0; x < image.width; ++x) {
-            const int edge = std::min(std::min(x, image.width - 1 - x), std::min(y, image.height - 1 - y));
-            if (edge >= 3 && edge < 5) {
+            if (onPanelFrame(x, y, image.width, image.height)) {
                 paint(image, x, y, {frame[0], frame[1], frame[2], 255});
             } else {
                 paint(image, x, y, {14, 26, 32, 232});
@@ -102,6 +101,10 @@ std::vector<ArtImage> horizonImages(int campaign) {
 
 std::vector<ArtImage> menuPanels() {
     return {panel("mission-selection-panel", {96, 148, 168}), panel("weapon-loadout-panel", {168, 140, 80})};
+}
+
+bool onPanelFrame(int x, int y, int width, int height) {
+    return std::min(std::min(x, width - 1 - x), std::min(y, height - 1 - y)) < 2;
 }
 
 std::vector<ArtImage> missionThumbnails(int campaign) {

@@ -17,4 +17,9 @@ std::vector<ArtImage> horizonImages(int campaign);
 std::vector<ArtImage> menuPanels();
 std::vector<ArtImage> missionThumbnails(int campaign);
 
+// Whether pixel (x, y) of a menu panel image lies on its coloured frame: the
+// outermost two pixels, so that the lowest text rows of the menus (down to
+// 271 of the panel's 274 units) stay on the plate inside it.
+bool onPanelFrame(int x, int y, int width, int height);
+
 }  // namespace bastion::contentgen

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,26 @@ std::string horizonName(int campaign, int horizonIndex);
 // The mission text in the cockpit: the objective wrapped at 26 characters,
 // then the armour and objective counters line.
 std::vector<std::string> missionTextLines(const World& world);
+
+// The mission text's glyph size, and where line `index` of it, `length`
+// characters long, starts in cockpit space: centred on the torso anchor
+// (each character advances four sizes), 0.18 above it and 0.25 nearer the
+// eye, the lines 0.028 apart downward.
+inline constexpr float kMissionTextSize = 0.0055f;
+Vec3 missionLineOrigin(Vec3 torsoAnchor, std::size_t index, std::size_t length);
+
+// A head-locked text: its offset on the head-up plane 2 units before the
+// head, and its glyph size.
+struct HeadUpPlacement {
+    float x;
+    float y;
+    float size;
+};
+inline constexpr HeadUpPlacement kResultPlacement{-0.5f, 0.18f, 0.008f};
+inline constexpr HeadUpPlacement kSaveNoticePlacement{-0.5f, 0.12f, 0.008f};
+inline constexpr HeadUpPlacement kHeadlinePlacement{-0.38f, 0.3f, 0.012f};
+inline constexpr HeadUpPlacement kPromptPlacement{-0.5f, 0.24f, 0.008f};
+inline constexpr HeadUpPlacement kCoopNoticePlacement{-0.6f, -0.65f, 0.007f};
 
 // The end-of-mission headline and prompt, for a pilot whose status is 2 (won)
 // or 4 (ejection finished).

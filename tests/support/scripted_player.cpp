@@ -1,0 +1,404 @@
+#include "support/scripted_player.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+#include "support/mission_goals.h"
+#include "world/pilot_step.h"
+
+namespace bastion::testing_support {
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+constexpr float kQuarterTurn = kPi / 2.0f;
+constexpr float kEighthTurn = kPi / 4.0f;
+constexpr float kDeadZone = 0.18f;
+constexpr float kBodyTurnRate = 0.8f;
+constexpr float kTorsoTurnRate = 1.35f;
+constexpr float kTorsoLimit = kQuarterTurn;
+constexpr float kNone = std::numeric_limits<float>::max();
+
+bool flying(const Target& t) { return t.position.y - t.extent.y > 6.0f; }
+
+float ground(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.z - b.z); }
+
+float bearing(Vec3 from, Vec3 to) { return std::atan2(-(to.x - from.x), -(to.z - from.z)); }
+
+// The stick deflection that turns at `fraction` of the full rate, past the
+// dead zone.
+float stick(float fraction) {
+    if (std::fabs(fraction) < 0.02f) return 0.0f;
+    return std::copysign(kDeadZone + (1.0f - kDeadZone) * std::min(std::fabs(fraction), 1.0f), fraction);
+}
+
+bool heldWhile(float clock, float period, float held) { return std::fmod(clock, period) < held; }
+
+// Where a grenade from a hip lands, in horizontal distance from the eye, for
+// an aim pitch: the flight of the projectile step, on ground of height
+// `floor`.
+float grenadeReach(const Pilot& pilot, float pitch, float floor, float dt, std::vector<Vec3>* path = nullptr) {
+    const Vec3 eye = eyePosition(pilot);
+    const float heading = torsoHeading(pilot);
+    const Vec3 right{std::cos(heading), 0.0f, -std::sin(heading)};
+    const Vec3 muzzle = eye + right * 2.0f + Vec3{0.0f, -6.0f, 0.0f};
+    const Vec3 aim = eye + direction(heading, pitch) * 80.0f;
+    const WeaponSpec& spec = weaponInfo(kGrenadeRack, 0);
+    Vec3 velocity = normalize(aim - muzzle) * spec.speed;
+    velocity.y += 30.0f;
+    Vec3 p = muzzle;
+    for (float t = 0.0f; t < 4.0f; t += dt) {
+        if (path) path->push_back(p);
+        velocity.y -= 18.0f * dt;
+        const Vec3 next = p + velocity * dt;
+        if (next.y <= floor) {
+            const float f = (p.y - floor) / std::max(p.y - next.y, 1e-6f);
+            return ground(eye, p + (next - p) * f);
+        }
+        p = next;
+    }
+    return kNone;
+}
+
+// The aim pitch that lobs a grenade `distance` away onto ground at `floor`,
+// or NaN when it cannot reach.
+float grenadePitch(const Pilot& pilot, float distance, float floor, float dt) {
+    float previous = grenadeReach(pilot, -1.4f, floor, dt);
+    for (float pitch = -1.38f; pitch < 0.6f; pitch += 0.02f) {
+        const float reach = grenadeReach(pilot, pitch, floor, dt);
+        if (reach == kNone) break;
+        if (previous <= distance && reach >= distance) {
+            const float f = (distance - previous) / std::max(reach - previous, 1e-4f);
+            return pitch - 0.02f + 0.02f * f;
+        }
+        previous = reach;
+    }
+    return std::numeric_limits<float>::quiet_NaN();
+}
+
+class Player {
+public:
+    Input next(const World& w, float dt);
+
+private:
+    struct Goal {
+        int target = -1;  // to shoot
+        bool reach = false;
+        Vec3 point;
+        float radius = 0.0f;
+    };
+
+    Goal choose(const World& w) const;
+    int nearestThreat(const World& w, float within) const;
+    void steer(const World& w, const Goal& goal, float dt, Input& input);
+    void shoot(const World& w, int target, float dt, Input& input);
+    bool clearShot(const World& w, Vec3 from, Vec3 to, int target) const;
+
+    float clock_ = 0.0f;
+    float stuck_ = 0.0f;
+    float detour_ = 0.0f;
+    float detourSide_ = 1.0f;
+    float detourHeading_ = 0.0f;
+    float backing_ = 0.0f;
+    float circleSide_ = 1.0f;
+    Vec3 lastPosition_;
+    bool walked_ = false;
+};
+
+int Player::nearestThreat(const World& w, float within) const {
+    int best = -1;
+    float nearest = within;
+    for (std::size_t i = 0; i < w.targets.size(); ++i) {
+        const Target& t = w.targets[i];
+        if (!hostile(w, t)) continue;
+        const float d = ground(t.position, w.pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            best = static_cast<int>(i);
+        }
+    }
+    return best;
+}
+
+Player::Goal Player::choose(const World& w) const {
+    const Pilot& pilot = w.pilot;
+    Goal goal;
+    if (const int threat = nearestThreat(w, 60.0f); threat >= 0) {
+        goal.target = threat;
+        goal.point = w.targets[static_cast<std::size_t>(threat)].position;
+        return goal;
+    }
+    float nearest = kNone;
+    for (const Pickup& pickup : w.pickups) {
+        if (pickup.collected) continue;
+        const float d = ground(pickup.position, pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            goal = Goal{-1, true, pickup.position, 3.0f};
+        }
+    }
+    if (goal.reach) return goal;
+
+    // The goals of the mission, nearest first.
+    for (std::size_t i = 0; i < w.targets.size(); ++i) {
+        const Target& t = w.targets[i];
+        if (!standing(t) || spare(w, t)) continue;
+        const bool wanted = w.procedural ? procedurallyWanted(w, i)
+                            : w.prototype ? t.prototypeObjective
+                                          : objectiveStatic(w, t) || hostile(w, t);
+        if (!wanted) continue;
+        const float d = ground(t.position, pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            goal = Goal{static_cast<int>(i), false, t.position, 0.0f};
+        }
+    }
+    if (goal.target >= 0) return goal;
+
+    if (w.procedural) {
+        const ProceduralMission& mission = w.proceduralMission;
+        for (const ProceduralObjective& objective : mission.objectives) {
+            if (!objective.done && objective.kind == 2) return Goal{-1, true, objective.centre, objective.radius * 0.5f};
+        }
+        if (mission.extracting) return Goal{-1, true, mission.extraction, mission.extractionRadius * 0.5f};
+    }
+    // Units still to come: the generators' and those waiting to be woken.
+    for (const Generator& generator : w.generators) {
+        if (generator.remaining <= 0) continue;
+        const float reach = generator.activationRange > 0.0f ? generator.activationRange * 0.6f : 40.0f;
+        const float d = ground(generator.anchor, pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            goal = Goal{-1, true, generator.anchor, reach};
+        }
+    }
+    for (const Target& t : w.targets) {
+        if (t.unitType < 0 || t.active || t.derived || t.hidden || t.health <= 0.0f || (t.flags & 7u) != 0) continue;
+        if (t.unitType == 21) continue;
+        const float d = ground(t.home, pilot.position);
+        if (d < nearest) {
+            nearest = d;
+            goal = Goal{-1, true, t.home, std::min(t.range * 0.6f, 40.0f)};
+        }
+    }
+    return goal;
+}
+
+bool Player::clearShot(const World& w, Vec3 from, Vec3 to, int target) const {
+    const AimTrace trace = w.traceAim(from, to - from, length(to - from) + 2.0f);
+    if (trace.target < 0 || trace.target == target) return true;
+    return !spare(w, w.targets[static_cast<std::size_t>(trace.target)]);
+}
+
+void Player::steer(const World& w, const Goal& goal, float dt, Input& input) {
+    const Pilot& pilot = w.pilot;
+    const bool moved = ground(pilot.position, lastPosition_) > 0.05f * kPlayFrame / dt;
+    stuck_ = walked_ && !moved ? stuck_ + dt : 0.0f;
+    lastPosition_ = pilot.position;
+    // Blocked: back off, then walk a while across the way.
+    if (stuck_ > 0.4f) {
+        backing_ = backing_ > 0.0f ? 0.0f : 0.8f;
+        detour_ = 3.0f;
+        detourSide_ = -detourSide_;
+        detourHeading_ = wrap(pilot.angles[0] + detourSide_ * kQuarterTurn);
+        circleSide_ = -circleSide_;
+        stuck_ = 0.0f;
+    }
+
+    float heading = pilot.angles[0];
+    bool walk = false;
+    if (goal.target >= 0 || goal.reach) {
+        const Vec3 at = goal.point;
+        const float d = ground(at, pilot.position);
+        const float toward = bearing(pilot.position, at);
+        if (goal.reach) {
+            heading = toward;
+            walk = d > goal.radius;
+        } else {
+            const Target& t = w.targets[static_cast<std::size_t>(goal.target)];
+            // Units are circled far enough out that their shots, aimed where
+            // the walker was, fall behind it.
+            // The heavy gunner is fought from the edge of its reach.
+            const float reach = t.unitType == 19 ? 90.0f : t.unitType >= 0 ? 45.0f : 28.0f;
+            const float standoff = reach + std::max(t.extent.x, t.extent.z);
+            if (d > standoff + 12.0f) {
+                heading = toward + 0.45f * std::sin(clock_ * 1.1f);
+            } else {
+                heading = toward + circleSide_ * (kQuarterTurn + std::clamp((standoff - d) / 10.0f, -0.7f, 0.7f));
+            }
+            walk = true;
+        }
+    }
+    // Out of the way of blasts that still burn, own grenades' included.
+    for (const WeaponEffect& blast : w.effects) {
+        if (!(blast.damageRate > 0.0f) || blast.age >= 1.0f) continue;
+        if (ground(blast.position, pilot.position) < blast.damageRadius + 8.0f) {
+            heading = bearing(blast.position, pilot.position);
+            walk = true;
+        }
+    }
+    if (backing_ > 0.0f) {
+        backing_ -= dt;
+        input.axes[1] = -1.0f;
+        walked_ = true;
+        return;
+    }
+    if (detour_ > 0.0f) {
+        detour_ -= dt;
+        heading = detourHeading_;
+        walk = true;
+    }
+    const float error = wrap(heading - pilot.angles[0]);
+    input.axes[0] = stick(-error / (kBodyTurnRate * dt));
+    input.axes[1] = walk && std::fabs(error) < 1.2f ? 1.0f : 0.0f;
+    walked_ = input.axes[1] != 0.0f;
+}
+
+void Player::shoot(const World& w, int index, float dt, Input& input) {
+    const Pilot& pilot = w.pilot;
+    const Target& t = w.targets[static_cast<std::size_t>(index)];
+    const Vec3 eye = eyePosition(pilot);
+    const float distance = length(t.position - eye);
+
+    // Torso towards the target, within its limits on the body.
+    const float body = pilot.angles[0];
+    const float wanted = std::clamp(wrap(bearing(eye, t.position) - body), -kTorsoLimit, kTorsoLimit);
+    input.axes[2] = stick(-(wanted - pilot.angles[1]) / (kTorsoTurnRate * dt));
+    const float torso = torsoHeading(pilot);
+
+    // Lead a moving target by the flight time of the shot.
+    auto lead = [&](Vec3 from, float speed) {
+        Vec3 aim = t.position;
+        for (int k = 0; k < 2; ++k) aim = t.position + t.velocity * (length(aim - from) / std::max(speed, 1.0f));
+        return aim;
+    };
+
+    // The look, which aims the shoulder and hip mounts.
+    const Vec3 lookAt = lead(eye, 100.0f);
+    const float lookYaw = wrap(bearing(eye, lookAt) - torso);
+    const float lookPitch = std::atan2(lookAt.y - eye.y, std::max(ground(lookAt, eye), 0.01f));
+    input.axes[3] = std::clamp(lookYaw, -kEighthTurn, kEighthTurn);
+    input.axes[4] = lookPitch;
+    const bool lookAimed = std::fabs(lookYaw) < kEighthTurn - 0.03f && clearShot(w, eye, lookAt, index);
+
+    // The hands, moved as the Z and C keys with the mouse move them.
+    for (int hand = 0; hand < 2; ++hand) {
+        const Vec3 from = pilot.arms[hand].tracked ? pilot.arms[hand].muzzle : eye;
+        const Vec3 aim = lead(from, weaponInfo(pilot.weapons[hand], w.campaign).speed);
+        const float yaw = wrap(bearing(from, aim) - torso);
+        const float pitch = std::atan2(aim.y - from.y, std::max(ground(aim, from), 0.01f));
+        input.poses[hand].grip = angles(std::clamp(yaw, -kQuarterTurn, kQuarterTurn), pitch, 0.0f);
+        input.poses[hand].aim = input.poses[hand].grip;
+        const bool aimed = std::fabs(yaw) < kQuarterTurn - 0.05f && distance < 160.0f && clearShot(w, from, aim, index);
+        const Weapon weapon = pilot.weapons[hand];
+        if (!aimed) continue;
+        if (weapon == kRifle) input.fire[hand] = heldWhile(clock_, 0.4f, 0.3f);
+        if (weapon == kHeavyMG) input.fire[hand] = true;
+        if (weapon == kShotgun && distance < 45.0f) input.fire[hand] = heldWhile(clock_, 0.9f, 0.2f);
+    }
+
+    // Grenades, lobbed from the hips at what stands on the ground.
+    const bool grenades = pilot.weapons[4] == kGrenadeRack || pilot.weapons[5] == kGrenadeRack;
+    const float flat = ground(t.position, eye);
+    if (grenades && !flying(t) && flat > 24.0f && flat < 70.0f && std::fabs(lookYaw) < kEighthTurn - 0.03f &&
+        heldWhile(clock_, 0.6f, 0.1f)) {
+        bool nearSpared = false;
+        for (const Target& other : w.targets) {
+            if (standing(other) && spare(w, other) && ground(other.position, t.position) < 22.0f) nearSpared = true;
+        }
+        // Grenades already on their way may be enough.
+        const auto inFlight = std::count_if(w.projectiles.begin(), w.projectiles.end(), [](const Projectile& p) {
+            return p.mount >= 0 && p.weapon == kGrenadeRack;
+        });
+        const bool enough = static_cast<float>(inFlight) * weaponInfo(kGrenadeRack, w.campaign).damage >= t.health;
+        const float pitch = grenadePitch(pilot, flat, t.position.y, dt);
+        // Nothing near the walker stands in the grenade's way.
+        bool blocked = false;
+        std::vector<Vec3> path;
+        if (std::isfinite(pitch)) grenadeReach(pilot, pitch, t.position.y, dt, &path);
+        for (std::size_t k = 1; k < path.size() && !blocked; ++k) {
+            const Vec3 step = path[k] - path[k - 1];
+            const AimTrace trace = w.traceAim(path[k - 1], step, length(step));
+            blocked = trace.target >= 0 && trace.target != index && ground(trace.end, pilot.position) < 30.0f;
+        }
+        if (!nearSpared && !enough && !blocked && std::isfinite(pitch)) {
+            input.axes[4] = pitch;
+            for (int mount = 4; mount < 6; ++mount) input.fire[mount] = pilot.weapons[mount] == kGrenadeRack;
+            return;
+        }
+    }
+    if (!lookAimed || distance > 150.0f) return;
+    for (int mount = 2; mount < 6; ++mount) {
+        switch (pilot.weapons[mount]) {
+        case kGatling: input.fire[mount] = true; break;
+        case kRocketLauncher: input.fire[mount] = heldWhile(clock_ + 0.25f * static_cast<float>(mount), 0.5f, 0.1f); break;
+        case kRail: input.fire[mount] = heldWhile(clock_, 0.5f, 0.1f); break;
+        case kHomingMissiles: input.fire[mount] = pilot.homing_target >= 0 && heldWhile(clock_, 0.5f, 0.1f); break;
+        default: break;
+        }
+    }
+}
+
+Input Player::next(const World& w, float dt) {
+    clock_ += dt;
+    Input input;
+    const Goal goal = choose(w);
+    steer(w, goal, dt, input);
+    int target = goal.target;
+    if (target < 0) target = nearestThreat(w, 150.0f);
+    if (target >= 0) {
+        shoot(w, target, dt, input);
+    } else {
+        input.axes[2] = stick(w.pilot.angles[1] / (kTorsoTurnRate * dt));
+    }
+    return input;
+}
+
+template <typename NextInput>
+PlayResult play(World& world, float seconds, NextInput next) {
+    while (world.pilot.status == kStatusActive && world.missionTime < seconds) {
+        const Input input = next(world);
+        world.step(input, kPlayFrame, true);
+        world.sounds.clear();
+    }
+    return {world.pilot.status, world.missionTime, world.pilot.health};
+}
+
+}  // namespace
+
+Loadout loadoutBefore(int campaign, int mission) {
+    Loadout loadout = {kEmptyHand, kRifle, kEmptyHand, kEmptyHand, kEmptyHand, kEmptyHand};
+    if (campaign == 0) {
+        if (mission >= 1) loadout[4] = loadout[5] = kGrenadeRack;
+        if (mission >= 4) loadout[2] = loadout[3] = kGatling;
+        if (mission >= 9) loadout[3] = kShield;
+        return loadout;
+    }
+    loadout[4] = loadout[5] = kGrenadeRack;
+    if (mission >= 1) loadout[2] = loadout[3] = kRocketLauncher;
+    if (mission >= 3) loadout[2] = loadout[3] = kGatling;
+    if (mission >= 7) loadout[3] = kShield;
+    if (mission >= 15) loadout[0] = kHeavyMG;
+    return loadout;
+}
+
+World deployedMission(const std::filesystem::path& root, int campaign, int mission, const Loadout& loadout) {
+    World world;
+    world.configure(loadout, ArmRig{});
+    world.difficulty = 0;
+    world.loadMission(root, mission, campaign, true);
+    return world;
+}
+
+PlayResult playStill(World& world, float seconds) {
+    return play(world, seconds, [](const World&) { return Input{}; });
+}
+
+PlayResult playScripted(World& world, float seconds) {
+    Player player;
+    return play(world, seconds, [&](const World& w) { return player.next(w, kPlayFrame); });
+}
+
+}  // namespace bastion::testing_support
