@@ -25,12 +25,21 @@ function(bastion_library target)
     endif()
 endfunction()
 
+# The environment of every CTest entry: leak suppressions for libraries' own
+# blocks, and no sound device.
+set(BASTION_TEST_ENVIRONMENT
+    "SDL_AUDIODRIVER=dummy"
+    "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+
 # One test program per folder of tests/, linked with the libraries named after
 # the folder. Each suite named after SUITES is a CTest entry of its own, so
 # that slow suites (those that run the program) run beside everything else;
-# one more entry runs the program's remaining suites.
+# one more entry runs the program's remaining suites. "Suite/N" splits a
+# suite's cases over N entries (GoogleTest's sharding, every case in exactly
+# one of them), and SHARDS N splits the remaining suites' entry the same way:
+# a long entry then runs side by side with itself.
 function(bastion_tests name dir)
-    cmake_parse_arguments(ARG "" "" "SUITES" ${ARGN})
+    cmake_parse_arguments(ARG "" "SHARDS" "SUITES" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${dir}/*.cpp)
     if(NOT sources)
         return()
@@ -41,25 +50,48 @@ function(bastion_tests name dir)
         GTest::gtest GTest::gmock GTest::gtest_main)
     # Otherwise one CTest entry per test program: each program sets up its GL
     # window and demo content once, instead of once per test case.
-    set(entries ${name})
-    set(filters "*")
-    if(ARG_SUITES)
-        set(rest "-")
-        foreach(suite IN LISTS ARG_SUITES)
-            list(APPEND entries ${name}.${suite})
-            list(APPEND filters "${suite}.*")
-            string(APPEND rest "${suite}.*:")
-        endforeach()
-        list(POP_FRONT filters)
-        string(REGEX REPLACE ":$" "" rest "${rest}")
-        list(APPEND filters "${rest}")
-        list(POP_FRONT entries)
-        list(APPEND entries ${name})
+    set(entries)
+    set(filters)
+    set(shard_counts)
+    set(rest "-")
+    foreach(suite_and_shards IN LISTS ARG_SUITES)
+        string(REPLACE "/" ";" parts "${suite_and_shards}")
+        list(GET parts 0 suite)
+        list(LENGTH parts count)
+        set(shards 1)
+        if(count GREATER 1)
+            list(GET parts 1 shards)
+        endif()
+        list(APPEND entries ${name}.${suite})
+        list(APPEND filters "${suite}.*")
+        list(APPEND shard_counts ${shards})
+        string(APPEND rest "${suite}.*:")
+    endforeach()
+    string(REGEX REPLACE ":$" "" rest "${rest}")
+    if(rest STREQUAL "-")
+        set(rest "*")
     endif()
-    foreach(entry filter IN ZIP_LISTS entries filters)
-        add_test(NAME ${entry} COMMAND ${name} --gtest_brief=1 --gtest_filter=${filter})
-        set_tests_properties(${entry} PROPERTIES ENVIRONMENT
-            "SDL_AUDIODRIVER=dummy;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+    set(shards 1)
+    if(ARG_SHARDS)
+        set(shards ${ARG_SHARDS})
+    endif()
+    list(APPEND entries ${name})
+    list(APPEND filters "${rest}")
+    list(APPEND shard_counts ${shards})
+    set(environment ${BASTION_TEST_ENVIRONMENT})
+    foreach(entry filter shards IN ZIP_LISTS entries filters shard_counts)
+        if(shards EQUAL 1)
+            add_test(NAME ${entry} COMMAND ${name} --gtest_brief=1 --gtest_filter=${filter})
+            set_tests_properties(${entry} PROPERTIES ENVIRONMENT "${environment}")
+            continue()
+        endif()
+        math(EXPR last "${shards} - 1")
+        foreach(index RANGE ${last})
+            math(EXPR number "${index} + 1")
+            add_test(NAME ${entry}.${number}of${shards} COMMAND ${name} --gtest_brief=1 --gtest_filter=${filter})
+            set_tests_properties(${entry}.${number}of${shards} PROPERTIES ENVIRONMENT
+                "${environment};GTEST_TOTAL_SHARDS=${shards};GTEST_SHARD_INDEX=${index}")
+        endforeach()
     endforeach()
 endfunction()
 

@@ -13,6 +13,7 @@
 #if defined(BASTION_LEAK_CHECKS)
 #include <dlfcn.h>
 #include <link.h>
+#include <sanitizer/lsan_interface.h>
 #endif
 
 namespace bastion::platform {
@@ -29,6 +30,13 @@ void keepLoadedLibrariesForLeakChecks() {
             return 0;
         },
         nullptr);
+#endif
+}
+
+void checkLeaksNow() {
+#if defined(BASTION_LEAK_CHECKS)
+    // Also stands in for the check at exit, which then does not run.
+    __lsan_do_leak_check();
 #endif
 }
 

@@ -15,4 +15,13 @@ namespace bastion::platform {
 // Kept in place, they stay reachable. In other builds this does nothing.
 void keepLoadedLibrariesForLeakChecks();
 
+// In a build with the leak checker: runs the check now, instead of at exit,
+// and ends the process with the checker's failure when a block leaked. A
+// program calls it once everything it made is released (the window, the
+// OpenGL context, the audio device and SDL), so that the checker stops a
+// process with no other thread: none of the audio device or the graphics
+// driver is left, and the libraries' own teardown during exit has not begun.
+// In other builds this does nothing.
+void checkLeaksNow();
+
 }  // namespace bastion::platform

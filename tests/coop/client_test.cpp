@@ -9,6 +9,7 @@
 #include "coop/lobby_process.h"
 #include "coop/wire_failure.h"
 #include "support/demo_content.h"
+#include "support/frame_clock.h"
 
 namespace bastion::coop {
 namespace {
@@ -219,9 +220,12 @@ TEST(ClientWithLobby, HostAndJoinerPlayAMission) {
     const std::string server = "127.0.0.1:" + std::to_string(std::stoi(banner->substr(at + 6)));
 
     auto host = std::make_unique<Client>(server, true, Progression{}, "Ace", "");
+    // The lobby program runs on the machine's clock, so the clients do too.
+    testing_support::FrameClock clock;
     const auto both = [&](Client& a, Client* b) {
-        a.update(1.0f / 60.0f, nullptr);
-        if (b != nullptr) b->update(1.0f / 60.0f, nullptr);
+        const float dt = clock.next();
+        a.update(dt, nullptr);
+        if (b != nullptr) b->update(dt, nullptr);
     };
     ASSERT_TRUE(pumpUntil([&] { both(*host, nullptr); }, [&] { return !host->code.empty(); }));
     EXPECT_EQ(host->id, 1u);

@@ -157,33 +157,54 @@ void expectSkirmish(const json& recipe, const SkirmishSettings& settings) {
     if (settings.objective == 1) expectStrikePlots(recipe, cells);
 }
 
-TEST(SkirmishSweep, EveryMapSizeObjectiveAndWaterGivesAValidMission) {
+// One case per map size and objective, so that the sweep's thousands of
+// generations can run in several test processes side by side.
+struct SweepCase {
+    int cells;
+    int objective;
+};
+
+class SkirmishSweep : public ::testing::TestWithParam<SweepCase> {};
+
+TEST_P(SkirmishSweep, EveryWaterExtractionAndSeedGivesAValidMission) {
+    const int cells = GetParam().cells;
+    const int objective = GetParam().objective;
     std::vector<u32> seeds = {0, 1, 4294967295u};
     for (u32 counter = 0; seeds.size() < 60; ++counter) seeds.push_back(nextSeed(counter));
-    for (int cells = 2; cells <= 8; ++cells) {
-        for (int objective = 0; objective <= 2; ++objective) {
-            for (const char* water : {"auto", "none", "lake", "canal"}) {
-                for (const bool extraction : {true, false}) {
-                    for (const u32 seed : seeds) {
-                        SkirmishSettings settings;
-                        settings.seed = seed;
-                        settings.mapBlocks = cells;
-                        settings.objective = objective;
-                        settings.water = water;
-                        settings.extraction = extraction;
-                        SCOPED_TRACE(::testing::Message() << "seed " << seed << " cells " << cells << " objective "
-                                                          << objective << " water " << water << " extraction "
-                                                          << extraction);
-                        json recipe;
-                        ASSERT_NO_THROW(recipe = generateSkirmishRecipe(settings));
-                        expectSkirmish(recipe, settings);
-                        if (HasFailure()) return;
-                    }
-                }
+    for (const char* water : {"auto", "none", "lake", "canal"}) {
+        for (const bool extraction : {true, false}) {
+            for (const u32 seed : seeds) {
+                SkirmishSettings settings;
+                settings.seed = seed;
+                settings.mapBlocks = cells;
+                settings.objective = objective;
+                settings.water = water;
+                settings.extraction = extraction;
+                SCOPED_TRACE(::testing::Message() << "seed " << seed << " cells " << cells << " objective "
+                                                  << objective << " water " << water << " extraction "
+                                                  << extraction);
+                json recipe;
+                ASSERT_NO_THROW(recipe = generateSkirmishRecipe(settings));
+                expectSkirmish(recipe, settings);
+                if (HasFailure()) return;
             }
         }
     }
 }
+
+std::vector<SweepCase> everyMapSizeAndObjective() {
+    std::vector<SweepCase> cases;
+    for (int cells = 2; cells <= 8; ++cells) {
+        for (int objective = 0; objective <= 2; ++objective) cases.push_back({cells, objective});
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(MapSizesAndObjectives, SkirmishSweep, ::testing::ValuesIn(everyMapSizeAndObjective()),
+                         [](const ::testing::TestParamInfo<SweepCase>& info) {
+                             return "Cells" + std::to_string(info.param.cells) + "Objective" +
+                                    std::to_string(info.param.objective);
+                         });
 
 }  // namespace
 }  // namespace bastion

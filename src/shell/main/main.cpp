@@ -5,11 +5,14 @@
 
 #include <SDL.h>
 
+#include "platform/leak_checks.h"
 #include "shell/game.h"
 #include "shell/retail_folder.h"
 #include "shell/startup.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     try {
         bastion::Startup state;
         const std::vector<std::string> args(argv + 1, argv + argc);
@@ -27,4 +30,13 @@ int main(int argc, char** argv) {
         SDL_Quit();
         return 1;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int code = run(argc, argv);
+    std::cout.flush();
+    bastion::platform::checkLeaksNow();
+    return code;
 }

@@ -1,10 +1,12 @@
-// Opens and closes the game's window, as a run of the game does, and with
-// the argument "leak" also loses a block of its own: the sanitized build must
-// then fail however the graphics driver's blocks are suppressed.
+// Opens and closes the game's window and checks for leaks, as a run of the
+// game does, and with the argument "leak" also loses a block of its own: the
+// sanitized build must then fail however the graphics driver's blocks are
+// suppressed.
 #include <cstring>
 #include <exception>
 #include <iostream>
 
+#include "platform/leak_checks.h"
 #include "shell/game_window.h"
 
 namespace {
@@ -23,9 +25,11 @@ int main(int argc, char** argv) {
     try {
         { bastion::GameWindow window("Leak probe", false); }
         if (argc > 1 && std::strcmp(argv[1], "leak") == 0) loseABlock();
-        return 0;
     } catch (const std::exception& error) {
         std::cerr << "Leak probe: " << error.what() << '\n';
         return 2;
     }
+    // Where the game checks too: everything released, before exit.
+    bastion::platform::checkLeaksNow();
+    return 0;
 }
