@@ -84,7 +84,6 @@ void Server::step(float dt) {
     ++tick_;
 
     std::vector<vant::voice::Participant> participants;
-    u32 position = 0;
     for (auto& [code, room] : rooms_) {
         const u64 revision = room->revision;
         room->step(dt);
@@ -92,11 +91,16 @@ void Server::step(float dt) {
         for (const Player& member : room->players)
             participants.push_back({member.id, member.pilot.position, true, room->id});
         if (tick_ % kSnapshotEvery == 0 && room->round != 0) {
-            snapshots_.push_back({code, snapshotCbor(*room, tick_), position++ % kSnapshotEvery});
+            const std::vector<std::uint8_t> snapshot = snapshotCbor(*room, tick_);
+            // A snapshot that cannot go out is skipped; the next one follows.
+            try {
+                transport_.sendEncoded(members(*room), snapshot, kSnapshotChannel);
+            } catch (const std::exception&) {
+                ++skippedSnapshots_;
+            }
             room->world.sounds.clear();
         }
     }
-    sendDueSnapshots();
     relay_.poll(participants, kVoiceSession);
     transport_.flush();
 }
@@ -183,32 +187,6 @@ std::size_t Server::roomsHostedFrom(const ENetPeer* peer) const {
         if (room != rooms_.end() && room->second->host == record.id) ++hosted;
     }
     return hosted;
-}
-
-// The snapshots of every third tick go out over that tick and the next two,
-// a third of the rooms on each: ENet range-codes every datagram for every
-// peer as it sends, and 32 rooms' snapshots in one step took that step
-// twice a tick period, so the steps after it started late. A snapshot keeps
-// the tick and the world it was taken with; its room's members when it goes
-// out receive it.
-void Server::sendDueSnapshots() {
-    std::size_t kept = 0;
-    for (PendingSnapshot& pending : snapshots_) {
-        if (pending.wait > 0) {
-            --pending.wait;
-            snapshots_[kept++] = std::move(pending);
-            continue;
-        }
-        const auto room = rooms_.find(pending.code);
-        if (room == rooms_.end()) continue;
-        // A snapshot that cannot go out is skipped; the next one follows.
-        try {
-            transport_.sendEncoded(members(*room->second), pending.bytes, kSnapshotChannel);
-        } catch (const std::exception&) {
-            ++skippedSnapshots_;
-        }
-    }
-    snapshots_.resize(kept);
 }
 
 std::vector<ENetPeer*> Server::members(const Room& room) const {

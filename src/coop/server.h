@@ -5,7 +5,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -59,7 +58,6 @@ private:
     std::size_t roomsHostedFrom(const ENetPeer* peer) const;
     void publish(Room& room);
     void leave(ENetPeer* peer);
-    void sendDueSnapshots();
     std::vector<ENetPeer*> members(const Room& room) const;
     void sendToRoom(const Room& room, const nlohmann::json& message, std::uint8_t channel);
 
@@ -75,13 +73,6 @@ private:
     float publishTimer_ = 0.0f;
     u64 skippedSnapshots_ = 0;
 
-    // A room's tick snapshot, encoded, and the steps it waits to go out.
-    struct PendingSnapshot {
-        std::string code;
-        std::vector<std::uint8_t> bytes;
-        u32 wait = 0;
-    };
-    std::vector<PendingSnapshot> snapshots_;
 };
 
 // Six characters from "ABCDEFGHJKLMNPQRSTUVWXYZ23456789" drawn from
