@@ -1,5 +1,9 @@
 // The lobby client against a scripted server (a bare server transport that
 // the test drives message by message), and against the lobby program.
+#include <algorithm>
+#include <functional>
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include "coop/client.h"
@@ -294,6 +298,47 @@ TEST(ClientWithLobby, InputToSnapshotLatencyInServerTicks) {
     const u64 latency = client.state["tick"].get<u64>() - pressed;
     std::printf("Input to snapshot latency on loopback: %llu server ticks\n", static_cast<unsigned long long>(latency));
     EXPECT_LE(latency, 15u) << "a busy machine may delay a datagram by a step or two, not by a quarter second";
+}
+
+// The client drops a state older than the one it holds, so a tick snapshot
+// must never leave after a lobby message of a newer revision. Here every
+// room's revision moves on at every step (each member pings the map each
+// step), and every member of every room must still see every snapshot.
+TEST(ClientWithLobby, EveryRoomsSnapshotsArriveWhileItsRevisionMovesOn) {
+    Server server(testing_support::demoContent(), "127.0.0.1", 0, 0);
+    const std::string address = "127.0.0.1:" + std::to_string(server.report()["port"].get<unsigned>());
+    constexpr std::size_t kRooms = 3;
+    std::vector<std::unique_ptr<Client>> hosts;
+    for (std::size_t i = 0; i < kRooms; ++i)
+        hosts.push_back(std::make_unique<Client>(address, true, Progression{}, "Ace", ""));
+    const auto loop = [&] {
+        server.step(1.0f / 60.0f);
+        for (auto& host : hosts) host->update(1.0f / 60.0f, nullptr);
+    };
+    const auto all = [&](const std::function<bool(const Client&)>& holds) {
+        return std::all_of(hosts.begin(), hosts.end(), [&](const auto& host) { return holds(*host); });
+    };
+    ASSERT_TRUE(pumpUntil(loop, [&] { return all([](const Client& c) { return !c.code.empty(); }); }));
+    for (auto& host : hosts) host->send({{"op", "select"}, {"mission", 2}});
+    ASSERT_TRUE(pumpUntil(loop, [&] { return all([](const Client& c) { return c.phase() == 1; }); }));
+    for (auto& host : hosts) host->send({{"op", "ready"}, {"loadout", {0, 1, 0, 0, 0, 0}}, {"ready", true}});
+    ASSERT_TRUE(pumpUntil(loop, [&] { return all([](const Client& c) { return c.state.contains("world"); }); }));
+
+    constexpr int kSteps = 60;
+    std::vector<std::set<u64>> seen(kRooms);
+    for (int step = 0; step < kSteps; ++step) {
+        for (auto& host : hosts)
+            host->send({{"op", "ping"}, {"round", host->round}, {"kind", 0}, {"input", inputWire(Input{})}});
+        loop();
+        for (std::size_t i = 0; i < kRooms; ++i)
+            if (hosts[i]->state.contains("tick")) seen[i].insert(hosts[i]->state["tick"].get<u64>());
+    }
+    for (std::size_t i = 0; i < kRooms; ++i) {
+        ASSERT_FALSE(seen[i].empty());
+        const u64 first = *seen[i].begin(), last = *seen[i].rbegin();
+        EXPECT_EQ(seen[i].size(), (last - first) / 3 + 1) << "room " << i << " lost snapshots";
+        EXPECT_GE(seen[i].size(), static_cast<std::size_t>(kSteps / 3 - 2)) << "room " << i;
+    }
 }
 
 }  // namespace

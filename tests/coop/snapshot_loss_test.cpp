@@ -93,5 +93,50 @@ TEST(SnapshotLoss, LateSnapshotsAreDroppedNotDelayed) {
     EXPECT_LT(unreliable.received, kSnapshots) << "a lost fragment drops its snapshot";
 }
 
+// A link that loses nothing but now and then holds everything back for a
+// moment, as a late step or a busy scheduler does. The round trips ENet
+// measures jump, and that alone must not cost a snapshot. The run lasts past
+// ENet's 5 s throttle period, after which it judges round trips against the
+// period before.
+TEST(SnapshotLoss, RoundTripSpikesLoseNoSnapshot) {
+    using namespace std::chrono_literals;
+    Transport server(true, "127.0.0.1", 0);
+    LossyProxy link(server.port(), 0.0, 7);
+    const Clock::time_point start = Clock::now();
+    // 10 ms each way, and what comes in the first 100 ms of every 500 ms
+    // waits until they are over.
+    link.setDelay([start](Clock::time_point now) -> Clock::duration {
+        const Clock::duration phase = (now - start) % Clock::duration(500ms);
+        return 10ms + (phase < 100ms ? Clock::duration(100ms) - phase : Clock::duration(0));
+    });
+    Transport client(false, "0.0.0.0", 0);
+    client.connect("127.0.0.1:" + std::to_string(link.port()));
+    ENetPeer* remote = nullptr;
+    bool joined = false;
+    int received = 0;
+    const auto service = [&] {
+        for (Event& e : server.poll())
+            if (e.kind == Event::kConnect) remote = e.peer;
+        link.pump();
+        for (Event& e : client.poll()) {
+            if (e.kind == Event::kConnect) joined = true;
+            if (e.kind == Event::kMessage && e.channel == kSnapshotChannel) ++received;
+        }
+    };
+    ASSERT_TRUE(pumpUntil(service, [&] { return remote != nullptr && joined; }));
+    constexpr int kSent = 400;  // one every 20 ms: 8 s
+    const std::string filler(1500, 'w');  // two datagrams each
+    for (int n = 0; n < kSent; ++n) {
+        server.send(remote, {{"n", n}, {"world", filler}}, kSnapshotChannel);
+        // Lobby messages are the reliable traffic whose round trips ENet times.
+        if (n % 5 == 0) server.send(remote, {{"type", "state"}, {"n", n}}, kLobbyChannel);
+        server.flush();
+        const auto next = Clock::now() + 20ms;
+        pumpUntil(service, [&] { return Clock::now() >= next; });
+    }
+    pumpUntil(service, [&] { return received == kSent; }, 3s);
+    EXPECT_EQ(received, kSent) << "snapshots dropped although the link lost nothing";
+}
+
 }  // namespace
 }  // namespace bastion::coop
