@@ -6,6 +6,7 @@
 // measured alongside for comparison.
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -32,32 +33,50 @@ struct Delivery {
 
 // Sends numbered 10 kB snapshots on channel 1, with `flags` when given (raw
 // ENet) or through Transport::send, and records what the client receives.
-Delivery run(bool throughTransport) {
-    Transport server(true, "127.0.0.1", 0);
-    LossyProxy proxy(server.port(), 0.10, 7);
-    Transport client(false, "0.0.0.0", 0);
-    client.connect("127.0.0.1:" + std::to_string(proxy.port()));
-    ENetPeer* remote = nullptr;
-    bool joined = false;
-    Delivery result;
-    int last = -1;
-    std::vector<Clock::time_point> sent;
-    const auto service = [&] {
+// A server and a client joined through a proxy; `service` pumps all three
+// and hands the client's messages to `received`.
+struct Link {
+    explicit Link(double loss) : proxy(server.port(), loss, 7) {
+        client.connect("127.0.0.1:" + std::to_string(proxy.port()));
+    }
+    void service(const std::function<void(const Event&)>& received) {
         for (Event& e : server.poll())
             if (e.kind == Event::kConnect) remote = e.peer;
         proxy.pump();
         for (Event& e : client.poll()) {
             if (e.kind == Event::kConnect) joined = true;
-            if (e.kind != Event::kMessage) continue;
+            if (e.kind == Event::kMessage) received(e);
+        }
+    }
+    bool connect(const std::function<void(const Event&)>& received) {
+        return pumpUntil([&] { service(received); }, [&] { return remote != nullptr && joined; });
+    }
+
+    Transport server{true, "127.0.0.1", 0};
+    LossyProxy proxy;
+    Transport client{false, "0.0.0.0", 0};
+    ENetPeer* remote = nullptr;
+    bool joined = false;
+};
+
+Delivery run(bool throughTransport) {
+    Link link(0.10);
+    Transport& server = link.server;
+    Delivery result;
+    int last = -1;
+    std::vector<Clock::time_point> sent;
+    const auto service = [&] {
+        link.service([&](const Event& e) {
             const int n = e.message["n"].get<int>();
             result.received += 1;
             result.inOrder = result.inOrder && n > last;
             last = n;
             const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent[static_cast<std::size_t>(n)]).count();
             result.worstLatencyMs = std::max(result.worstLatencyMs, ms);
-        }
+        });
     };
-    EXPECT_TRUE(pumpUntil(service, [&] { return remote != nullptr && joined; }));
+    EXPECT_TRUE(link.connect([](const Event&) {}));
+    ENetPeer* remote = link.remote;
     if (remote == nullptr) return result;
     std::string filler;
     for (int i = 0; i < 10000; ++i) filler.push_back(static_cast<char>('a' + (i * 7919) % 26));
@@ -100,30 +119,20 @@ TEST(SnapshotLoss, LateSnapshotsAreDroppedNotDelayed) {
 // period before.
 TEST(SnapshotLoss, RoundTripSpikesLoseNoSnapshot) {
     using namespace std::chrono_literals;
-    Transport server(true, "127.0.0.1", 0);
-    LossyProxy link(server.port(), 0.0, 7);
+    Link link(0.0);
     const Clock::time_point start = Clock::now();
     // 10 ms each way, and what comes in the first 100 ms of every 500 ms
     // waits until they are over.
-    link.setDelay([start](Clock::time_point now) -> Clock::duration {
+    link.proxy.setDelay([start](Clock::time_point now) -> Clock::duration {
         const Clock::duration phase = (now - start) % Clock::duration(500ms);
         return 10ms + (phase < 100ms ? Clock::duration(100ms) - phase : Clock::duration(0));
     });
-    Transport client(false, "0.0.0.0", 0);
-    client.connect("127.0.0.1:" + std::to_string(link.port()));
-    ENetPeer* remote = nullptr;
-    bool joined = false;
     int received = 0;
-    const auto service = [&] {
-        for (Event& e : server.poll())
-            if (e.kind == Event::kConnect) remote = e.peer;
-        link.pump();
-        for (Event& e : client.poll()) {
-            if (e.kind == Event::kConnect) joined = true;
-            if (e.kind == Event::kMessage && e.channel == kSnapshotChannel) ++received;
-        }
-    };
-    ASSERT_TRUE(pumpUntil(service, [&] { return remote != nullptr && joined; }));
+    const auto count = [&](const Event& e) { received += e.channel == kSnapshotChannel ? 1 : 0; };
+    const auto service = [&] { link.service(count); };
+    ASSERT_TRUE(link.connect(count));
+    Transport& server = link.server;
+    ENetPeer* remote = link.remote;
     constexpr int kSent = 400;  // one every 20 ms: 8 s
     const std::string filler(1500, 'w');  // two datagrams each
     for (int n = 0; n < kSent; ++n) {
