@@ -135,7 +135,9 @@ TEST(MissionPrototype, SeedsPlaceSpacedActorsAroundThePilot) {
             EXPECT_TRUE(std::any_of(want.shuffled.begin(), want.shuffled.end(),
                                     [&](Vec3 c) { return c.x == t.home.x && c.z == t.home.z; }));
             const float yawStep = std::numbers::pi_v<float> / 1024.0f;
-            if (i < want.yawSteps.size()) EXPECT_FLOAT_EQ(t.homeYaw, static_cast<float>(want.yawSteps[i]) * yawStep);
+            if (i < want.yawSteps.size()) {
+                EXPECT_FLOAT_EQ(t.homeYaw, static_cast<float>(want.yawSteps[i]) * yawStep);
+            }
             EXPECT_LE(t.extent.x, 6.0f);
             EXPECT_LE(t.extent.z, 6.0f);
             EXPECT_EQ(t.prototypeSource, t.unitType == 14 ? 1 : 0);
@@ -153,7 +155,9 @@ TEST(MissionPrototype, SeedsPlaceSpacedActorsAroundThePilot) {
         }
         // No two actors closer than 28 m; exactly 28 m apart is allowed.
         EXPECT_GE(closest, 28.0f);
-        if (seed == 221) EXPECT_EQ(closest, 28.0f);
+        if (seed == 221) {
+            EXPECT_EQ(closest, 28.0f);
+        }
 
         ASSERT_EQ(world.pickups.size(), 3u);
         for (std::size_t i = 0; i < world.pickups.size(); ++i) {
