@@ -3,10 +3,10 @@
 // World::step, the shell records the win as its frame loop does, and the
 // debrief is drawn as the desktop window shows it. With BASTION_SHOT_DIR set
 // the picture is also written there, for people to look at.
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +14,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include "ppm_image.h"
 #include "render/renderer.h"
 #include "shell/camera.h"
 #include "shell/requests.h"
@@ -35,15 +36,6 @@ using testing_support::kViewWidth;
 using testing_support::Rgb;
 using testing_support::viewPixelOf;
 
-struct Picture {
-    std::vector<std::uint8_t> rgb;  // bottom row first
-
-    Rgb at(int x, int y) const {
-        const std::size_t i = (static_cast<std::size_t>(y) * kViewWidth + static_cast<std::size_t>(x)) * 3;
-        return {rgb[i], rgb[i + 1], rgb[i + 2]};
-    }
-};
-
 // The window columns and rows of a panel rectangle (panel units, y down).
 struct Area {
     int left, right, bottom, top;
@@ -56,11 +48,8 @@ Area panelArea(float x0, float y0, float x1, float y1) {
     return {low.x, high.x, low.y, high.y};
 }
 
-int countIn(const Picture& picture, const Area& area, bool (*test)(const Rgb&)) {
-    int n = 0;
-    for (int y = std::max(area.bottom, 0); y <= std::min(area.top, kViewHeight - 1); ++y)
-        for (int x = std::max(area.left, 0); x <= std::min(area.right, kViewWidth - 1); ++x) n += test(picture.at(x, y));
-    return n;
+int countIn(const PpmImage& picture, const Area& area, const std::function<bool(const Rgb&)>& test) {
+    return picture.count(area.bottom, area.top, area.left, area.right, test);
 }
 
 class DebriefAfterWin : public ::testing::Test {
@@ -99,12 +88,18 @@ TEST_F(DebriefAfterWin, NamesTheWonMissionAndItsRewardInsideThePanel) {
     const vant::Matrix camera = desktopCamera(world, frontend, session.look.yaw, session.look.pitch);
     renderer.draw(world, desktopProjection(kViewWidth, kViewHeight), camera, camera, false, &frontend);
     ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    Picture picture{std::vector<std::uint8_t>(static_cast<std::size_t>(kViewWidth) * kViewHeight * 3)};
+    std::vector<std::uint8_t> bottomUp(static_cast<std::size_t>(kViewWidth) * kViewHeight * 3);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer());
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kViewWidth, kViewHeight, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
+    glReadPixels(0, 0, kViewWidth, kViewHeight, GL_RGB, GL_UNSIGNED_BYTE, bottomUp.data());
     if (const char* folder = std::getenv("BASTION_SHOT_DIR"); folder != nullptr && *folder != '\0')
-        writePpmFile(std::filesystem::path(folder) / "debrief-after-win.ppm", kViewWidth, kViewHeight, picture.rgb);
+        writePpmFile(std::filesystem::path(folder) / "debrief-after-win.ppm", kViewWidth, kViewHeight, bottomUp);
+    // Top row first, as the program's screenshots hold it.
+    PpmImage picture{kViewWidth, kViewHeight, {}};
+    const std::size_t rowBytes = static_cast<std::size_t>(kViewWidth) * 3;
+    for (std::size_t row = kViewHeight; row-- > 0;)
+        picture.rgb.insert(picture.rgb.end(), bottomUp.begin() + static_cast<std::ptrdiff_t>(row * rowBytes),
+                           bottomUp.begin() + static_cast<std::ptrdiff_t>((row + 1) * rowBytes));
 
     // The debrief's lines: headline, mission title, reward and save notice,
     // each a band of glyph height from its origin (a size above, three below).
@@ -121,15 +116,12 @@ TEST_F(DebriefAfterWin, NamesTheWonMissionAndItsRewardInsideThePanel) {
     // The panel cuts off what runs past its border, so a line too long for
     // it shows as glyphs in the strip just inside the border.
     const Area plateSpot = panelArea(310, 240, 310, 240);
-    const Rgb plate = picture.at(plateSpot.left, plateSpot.bottom);
+    const Rgb plate = picture.at({plateSpot.left, plateSpot.bottom});
     for (const auto& line : lines) {
         const float top = line.y - line.size, bottom = line.y + 3 * line.size;
         EXPECT_GT(countIn(picture, panelArea(4, top, 316, bottom), line.colour), 20) << line.what << " is not drawn";
-        const Area strip = panelArea(304, top, 316, bottom);
-        int spilt = 0;
-        for (int y = strip.bottom; y <= strip.top; ++y)
-            for (int x = strip.left; x <= strip.right; ++x)
-                spilt += testing_support::nearColour(picture.at(x, y), plate, 8) ? 0 : 1;
+        const int spilt = countIn(picture, panelArea(304, top, 316, bottom),
+                                  [&plate](const Rgb& p) { return !testing_support::nearColour(p, plate, 8); });
         EXPECT_EQ(spilt, 0) << line.what << " runs into the panel's border";
     }
 }
