@@ -9,7 +9,6 @@ namespace {
 constexpr float kMusicShare = 0.6f;
 constexpr double kAlarmLength = 1.5;  // seconds of alarm time
 constexpr double kFrameSeconds = 1.0 / Audio::kDeviceRate;
-constexpr float kTwoPi = 6.2831855f;
 constexpr float kCeiling = 0.9f;  // the limiter's bound
 constexpr float kRecovery = 0.0002f;  // of the distance to 1, per frame
 

@@ -9,8 +9,6 @@
 namespace bastion {
 namespace {
 
-constexpr float kTwoPi = 6.2831855f;
-constexpr float kListenerHeight = 12.0f;
 constexpr float kPanWidth = 0.6f;
 
 // The music the frame wants: the mission's track while playing, the menu
@@ -63,8 +61,8 @@ void Audio::update(World& world, bool playing, bool menus) {
         alarmOn = false;
     }
 
-    const Vec3 listener = pilot.position + Vec3{0.0f, kListenerHeight, 0.0f};
-    const float heading = std::remainder(pilot.angles[0] + pilot.angles[1], kTwoPi);
+    const Vec3 listener = eyePosition(pilot);
+    const float heading = torsoHeading(pilot);
     for (const SoundEvent& event : world.sounds) {
         const std::optional<EffectChoice> choice = chooseEffect(event, world.campaign != 0);
         if (!choice) continue;

@@ -13,7 +13,6 @@ namespace {
 using nlohmann::json;
 
 constexpr float kAxisLimit = 100.0f;
-constexpr float kTwoPi = 6.2831855f;
 constexpr float kPitchLimit = 1.5f;
 constexpr float kHandReach = 4.0f;
 
@@ -65,7 +64,7 @@ Input inputRead(const json& wire) {
         if (!std::isfinite(axis) || std::fabs(axis) > kAxisLimit) throw std::runtime_error("Invalid controller axis");
     }
     for (int i = 0; i < 3; ++i) input.axes[i] = std::clamp(raw[i], -1.0f, 1.0f);
-    input.axes[3] = std::remainder(raw[3], kTwoPi);
+    input.axes[3] = wrap(raw[3]);
     input.axes[4] = std::clamp(raw[4], -kPitchLimit, kPitchLimit);
 
     input.focused = wireBool(wire.at("focused"));

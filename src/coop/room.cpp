@@ -13,7 +13,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr float kTwoPi = 6.2831855f;
 constexpr float kQuarterPi = 0.78539819f;
 constexpr float kPingPitchLimit = 1.45f;
 constexpr float kNoInputAge = 100.0f;
@@ -161,8 +160,8 @@ void Room::ping(Player& member, const json& body) {
     const Pilot leading = world.pilot;
     world.pilot = member.pilot;
     float* angles = world.pilot.angles;
-    const float turn = std::clamp(std::remainder(input.axes[3], kTwoPi), -kQuarterPi, kQuarterPi);
-    angles[2] = std::remainder(std::remainder(angles[0] + angles[1], kTwoPi) + turn, kTwoPi);
+    const float turn = std::clamp(wrap(input.axes[3]), -kQuarterPi, kQuarterPi);
+    angles[2] = wrap(torsoHeading(world.pilot) + turn);
     angles[3] = std::clamp(input.axes[4], -kPingPitchLimit, kPingPitchLimit);
     world.pingMap(kind);
     member.pilot = world.pilot;

@@ -8,7 +8,7 @@ namespace bastion {
 
 vant::Matrix cockpitFrame(const Pilot& pilot) {
     const Vec3 eye = eyePosition(pilot);
-    return vant::multiply(vant::translation(eye.x, eye.y, eye.z), vant::rotationY(wrap(pilot.angles[0] + pilot.angles[1])));
+    return vant::multiply(vant::translation(eye.x, eye.y, eye.z), vant::rotationY(torsoHeading(pilot)));
 }
 
 vant::Matrix upperGroupFrame(const Pilot& pilot, const vant::Matrix& cockpit) {

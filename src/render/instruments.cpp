@@ -94,7 +94,7 @@ void Renderer::instruments(const World& world, const Matrix& C, bool paused) {
         text(label, at(R, {p.x + 0.01f, p.y + 0.006f, 0.006f}), 0.003f, colour);
     };
     for (const RadarMarker& marker : radarMarkers(world)) radarMarker(marker.point, marker.label, marker.colour);
-    const float localHeading = wrap(local.angles[0] + local.angles[1]);
+    const float localHeading = torsoHeading(local);
     for (const Pilot& p : radarPilots(world)) {
         const RadarPoint q = clampedRadarProjection(local, p.position);
         const Vec3 colour = pilotColour(p.slot);
@@ -104,7 +104,7 @@ void Renderer::instruments(const World& world, const Matrix& C, bool paused) {
             line(R, {q.x - 0.004f, q.y - 0.004f, 0.005f}, {q.x + 0.004f, q.y + 0.004f, 0.005f}, 0.002f, kDimGreen);
             line(R, {q.x - 0.004f, q.y + 0.004f, 0.005f}, {q.x + 0.004f, q.y - 0.004f, 0.005f}, 0.002f, kDimGreen);
         } else {
-            const float h = wrap(p.angles[0] + p.angles[1]) - localHeading;
+            const float h = torsoHeading(p) - localHeading;
             const float s = std::sin(h);
             const float c = std::cos(h);
             const Vec3 tip{q.x - 0.009f * s, q.y + 0.009f * c, 0.005f};

@@ -99,7 +99,7 @@ void Renderer::drawArms(const Pilot& pilot) {
         const Arm& arm = pilot.arms[hand];
         if (!arm.tracked) continue;
         const std::string side = hand == 0 ? "left-" : "right-";
-        const float w = std::remainder(pilot.angles[0] + pilot.angles[1], 6.28318530717958647692f);
+        const float w = torsoHeading(pilot);
         const Quaternion turn{0.0f, std::sin(w / 2.0f), 0.0f, std::cos(w / 2.0f)};
         model(side + "shoulder", vant::multiply(translationTo(arm.shoulder), rotationOf(turn)));
         model(side + "upper-arm", bone(arm.shoulder, arm.elbow, turn));

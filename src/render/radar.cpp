@@ -17,7 +17,7 @@ constexpr int kReconObjective = 2;
 RadarPoint radarProjection(const Pilot& local, Vec3 point) {
     const float dx = point.x - local.position.x;
     const float dz = point.z - local.position.z;
-    const float a = wrap(local.angles[0] + local.angles[1]);
+    const float a = torsoHeading(local);
     const float c = std::cos(a);
     const float s = std::sin(a);
     return {(dx * c - dz * s) * kRadarScale, (-dx * s - dz * c) * kRadarScale};

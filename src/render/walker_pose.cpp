@@ -41,7 +41,7 @@ std::array<float, 8> jointAngles(float gaitPhase, float gaitSpeed, float torsoYa
     angle[kRightKnee] = std::max(-right, 0.0f) * 0.22f * amount;
     angle[kRightFoot] = -angle[kRightHip] - angle[kRightKnee];
 
-    const float w = std::remainder(finiteOrZero(torsoYaw), 2.0f * kPi);
+    const float w = wrap(finiteOrZero(torsoYaw));
     angle[kTorso] = w < -kPi / 2.0f ? -kPi / 2.0f : std::min(kPi / 2.0f, w);
     return angle;
 }

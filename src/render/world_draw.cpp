@@ -227,7 +227,6 @@ void Renderer::drawWorld(const World& world) {
     }
     glDepthFunc(GL_LEQUAL);
 
-    constexpr float kTau = 6.28318530717958647692f;
     for (std::size_t i = 0; i < world.targets.size(); ++i) {
         const Target& target = world.targets[i];
         if (!target.active || target.hidden) continue;
@@ -252,7 +251,7 @@ void Renderer::drawWorld(const World& world) {
             continue;
         }
         const WalkerPose pose = poseWalker(*rig, target.trackPhase, std::hypot(target.velocity.x, target.velocity.z),
-                                           std::remainder(target.turretYaw - target.homeYaw, kTau));
+                                           wrap(target.turretYaw - target.homeYaw));
         glBindVertexArray(intact.vertexArray);
         for (std::size_t j = 0; j < rig->parts.size(); ++j) {
             const WalkerPart& part = rig->parts[j];

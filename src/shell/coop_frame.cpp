@@ -235,7 +235,7 @@ void runVoice(ShellSession& session, const Input& input) {
     vant::voice::Controls controls;
     controls.channel = vant::voice::Channel::radio;
     controls.transmit = input.focused;
-    coop.chat->update(1, client.id, participants, pilot.position + Vec3{0.0f, 12.0f, 0.0f}, torsoHeading(pilot),
+    coop.chat->update(1, client.id, participants, eyePosition(pilot), torsoHeading(pilot),
                       client.connected, input.focused && frontend.radio, controls, 1.0f);
     if (!frontend.radio) {
         frontend.voiceLine = "MICROPHONE MUTED";

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
 
 #include "shell/frontend/frontend.h"
 #include "world/pilot.h"
@@ -10,7 +9,6 @@
 namespace bastion {
 namespace {
 
-constexpr float kTwoPi = 6.2831855f;
 
 void moveHand(DesktopHand& hand, const HeldKeys& keys, float dx, float dy) {
     if (keys.shift) {
@@ -19,7 +17,7 @@ void moveHand(DesktopHand& hand, const HeldKeys& keys, float dx, float dy) {
     } else if (keys.alt) {
         hand.roll -= dx * 0.005f;
     } else {
-        hand.yaw = std::remainder(hand.yaw - dx * 0.0025f, kTwoPi);
+        hand.yaw = wrap(hand.yaw - dx * 0.0025f);
         hand.pitch = std::clamp(hand.pitch - dy * 0.0025f, -1.5f, 1.5f);
     }
 }
@@ -32,7 +30,7 @@ void applyMouseMotion(DesktopLook& look, const HeldKeys& keys, float dx, float d
     if (keys.z) moveHand(look.hands[0], keys, dx, dy);
     if (keys.c) moveHand(look.hands[1], keys, dx, dy);
     if (keys.z || keys.c) return;
-    look.yaw = std::remainder(look.yaw - dx * 0.0025f, kTwoPi);
+    look.yaw = wrap(look.yaw - dx * 0.0025f);
     look.pitch = std::clamp(look.pitch - dy * 0.0025f, -1.45f, 1.45f);
 }
 

@@ -8,7 +8,6 @@
 namespace bastion {
 namespace {
 
-constexpr float kTwoPi = 6.28318530717958647692f;
 constexpr float kBackStick = -0.7f;
 
 Vec3 vec(XrVector3f v) { return {v.x, v.y, v.z}; }
@@ -49,7 +48,7 @@ HeadsetFrame headsetInput(const vant::XR::Tracking& t, bool focused, XrPosef hea
         reference.yaw = yaw;
         reference.position = vec(head.position);
     }
-    input.axes[3] = std::remainder(yaw - reference.yaw, kTwoPi);
+    input.axes[3] = wrap(yaw - reference.yaw);
     input.axes[4] = std::asin(std::clamp(2.0f * (q.w * q.x - q.y * q.z), -1.0f, 1.0f));
     input.axes[0] = t.stick[0].x;
     input.axes[1] = t.stick[0].y;

@@ -4,7 +4,7 @@
 
 #include "shell/camera.h"
 #include "shell/frontend/frontend.h"
-#include "world/pilot_step.h"
+#include "world/pilot.h"
 #include "world/world.h"
 
 namespace bastion {

@@ -3,7 +3,7 @@
 namespace bastion {
 
 DebrisTumble debrisTumble(float age) {
-    constexpr float kStep = 6.28318530717958647692f / 2048.0f;
+    constexpr float kStep = kTwoPi / 2048.0f;
     return {age * 700.0f * kStep, age * 1600.0f * kStep};
 }
 

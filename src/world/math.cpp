@@ -4,7 +4,7 @@
 
 namespace bastion {
 
-float wrap(float x) { return std::remainder(x, 6.28318530717958647692f); }
+float wrap(float x) { return std::remainder(x, kTwoPi); }
 
 Quaternion operator*(const Quaternion& q, const Quaternion& r) {
     return {q.w * r.x + q.x * r.w + q.y * r.z - q.z * r.y, q.w * r.y - q.x * r.z + q.y * r.w + q.z * r.x,

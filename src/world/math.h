@@ -8,6 +8,9 @@ namespace bastion {
 using u32 = std::uint32_t;
 using u64 = std::uint64_t;
 
+// A full turn, float(2 pi).
+inline constexpr float kTwoPi = 6.2831855f;
+
 struct Vec3 {
     float x = 0.0f;
     float y = 0.0f;

@@ -100,4 +100,7 @@ struct Pilot {
 // The pilot's eye, the origin of its aim and of its sound listener.
 inline Vec3 eyePosition(const Pilot& pilot) { return pilot.position + Vec3{0.0f, 12.0f, 0.0f}; }
 
+// Body yaw plus torso yaw, wrapped: where the cockpit faces.
+inline float torsoHeading(const Pilot& pilot) { return wrap(pilot.angles[0] + pilot.angles[1]); }
+
 }  // namespace bastion

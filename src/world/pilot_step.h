@@ -10,9 +10,6 @@ namespace bastion {
 // non-finite stick.
 float driveAxis(float x);
 
-// Body yaw plus torso yaw, wrapped: where the cockpit faces.
-inline float torsoHeading(const Pilot& pilot) { return wrap(pilot.angles[0] + pilot.angles[1]); }
-
 // Index of the model held in a hand for `weapon`, which picks the rig muzzle.
 int heldModel(Weapon weapon);
 

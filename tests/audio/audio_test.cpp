@@ -65,12 +65,26 @@ protected:
         return out;
     }
 
+    // The listener is the pilot's eye, 12 above its feet. A pilot away from
+    // the origin catches a listener left there; these coordinates keep every
+    // offset below exact.
+    void standAwayFromTheOrigin() { world.pilot.position = {300.0f, 5.0f, -200.0f}; }
     Vec3 listener() const { return world.pilot.position + Vec3{0.0f, 12.0f, 0.0f}; }
 
     void sound(u32 kind, Vec3 offset, int weapon = 0) { world.sounds.push_back({kind, weapon, listener() + offset}); }
-};
 
-float gainAt(float d) { return 0.45f / (1.0f + 0.012f * d); }
+    // The voice a lone event at `offset` from the listener starts.
+    Audio::Voice voiceFor(Vec3 offset, u32 kind = SoundEvent::kStrike) {
+        const std::vector<Audio::Voice> before = audio.voices;
+        audio.voices.clear();
+        sound(kind, offset);
+        audio.update(world, true, false);
+        EXPECT_EQ(audio.voices.size(), 1u);
+        const Audio::Voice voice = audio.voices.empty() ? Audio::Voice{} : audio.voices.front();
+        audio.voices = before;
+        return voice;
+    }
+};
 
 TEST(EffectChoice, EventsToEffectsAndBanks) {
     struct Case {
@@ -102,67 +116,123 @@ TEST(EffectChoice, EventsToEffectsAndBanks) {
     }
 }
 
+// Gains worked out by hand: the gain is 0.45 at the listener and falls as
+// 1 / (1 + 0.012 d), so 50 units away it is 0.45 / 1.6 = 0.28125 and 250
+// away 0.45 / 4 = 0.1125, half a unit away 0.45 / 1.006. A sound wholly to one side plays at 0.4 of that
+// on the far ear and 1.6 on the near one; a 3-4-5 offset pans by 0.6.
 TEST_F(AudioTest, EventsBecomePositionalVoices) {
-    sound(SoundEvent::kStrike, {10, 0, 0});  // +x: to the right at heading 0
-    sound(SoundEvent::kStrike, {0, 0, 10});  // +z: centred
-    sound(SoundEvent::kStrike, {0.5f, 0, 0.5f});  // within 1 unit: centred
-    sound(SoundEvent::kFootfall, {0, 0, 10});  // half gain
-    sound(SoundEvent::kPickup, {0, 0, 1});  // plays nothing
-    sound(SoundEvent::kFired, {0, 0, 1}, 20);
-    audio.update(world, true, false);
-    EXPECT_TRUE(world.sounds.empty());
-    ASSERT_EQ(audio.voices.size(), 5u);
-    const float g10 = gainAt(10.0f);
-    const float gNear = gainAt(std::sqrt(0.5f));
+    standAwayFromTheOrigin();
     const struct {
+        const char* what;
+        u32 kind;
+        int weapon;
+        Vec3 offset;
         float left, right;
         const std::vector<float>* samples;
-    } want[] = {
-        {g10 * 0.4f, g10 * 1.6f, &audio.banks[0][10]}, {g10, g10, &audio.banks[0][10]},
-        {gNear, gNear, &audio.banks[0][10]},           {g10 * 0.5f, g10 * 0.5f, &audio.banks[0][10]},
-        {gainAt(1.0f), gainAt(1.0f), &audio.banks[1][9]},
+    } cases[] = {
+        {"at the listener", SoundEvent::kStrike, 0, {0, 0, 0}, 0.45f, 0.45f, &audio.banks[0][10]},
+        {"on the right within 1 unit: centred", SoundEvent::kStrike, 0, {0.5f, 0, 0}, 0.4473161f, 0.4473161f,
+         &audio.banks[0][10]},
+        {"right (+x at heading 0)", SoundEvent::kStrike, 0, {50, 0, 0}, 0.1125f, 0.45f, &audio.banks[0][10]},
+        {"left", SoundEvent::kStrike, 0, {-50, 0, 0}, 0.45f, 0.1125f, &audio.banks[0][10]},
+        {"ahead", SoundEvent::kStrike, 0, {0, 0, -50}, 0.28125f, 0.28125f, &audio.banks[0][10]},
+        {"behind", SoundEvent::kStrike, 0, {0, 0, 50}, 0.28125f, 0.28125f, &audio.banks[0][10]},
+        {"overhead", SoundEvent::kStrike, 0, {0, 50, 0}, 0.28125f, 0.28125f, &audio.banks[0][10]},
+        {"ahead and right", SoundEvent::kStrike, 0, {30, 0, -40}, 0.18f, 0.3825f, &audio.banks[0][10]},
+        {"far right", SoundEvent::kStrike, 0, {250, 0, 0}, 0.045f, 0.18f, &audio.banks[0][10]},
+        {"footfall: half gain", SoundEvent::kFootfall, 0, {0, 0, 50}, 0.140625f, 0.140625f, &audio.banks[0][10]},
+        {"pickup: plays nothing", SoundEvent::kPickup, 0, {0, 0, 1}, 0, 0, nullptr},
+        {"weapon 20", SoundEvent::kFired, 20, {0, 0, 0}, 0.45f, 0.45f, &audio.banks[1][9]},
     };
-    for (std::size_t i = 0; i < 5; ++i) {
-        EXPECT_FLOAT_EQ(audio.voices[i].gainL, want[i].left) << i;
-        EXPECT_FLOAT_EQ(audio.voices[i].gainR, want[i].right) << i;
-        EXPECT_EQ(audio.voices[i].samples, want[i].samples) << i;
+    for (const auto& c : cases) sound(c.kind, c.offset, c.weapon);
+    audio.update(world, true, false);
+    EXPECT_TRUE(world.sounds.empty());
+    std::size_t i = 0;
+    for (const auto& c : cases) {
+        if (c.samples == nullptr) continue;
+        SCOPED_TRACE(c.what);
+        ASSERT_LT(i, audio.voices.size());
+        EXPECT_FLOAT_EQ(audio.voices[i].gainL, c.left);
+        EXPECT_FLOAT_EQ(audio.voices[i].gainR, c.right);
+        EXPECT_EQ(audio.voices[i].samples, c.samples);
         EXPECT_EQ(audio.voices[i].position, 0u);
+        ++i;
     }
+    EXPECT_EQ(audio.voices.size(), i);
 
-    // At heading pi/2 (in the second campaign's bank) a sound at -z plays on
-    // the right.
+    // Turned a quarter left (torso on legs, in the second campaign's bank),
+    // a sound at -z is wholly to the right.
     audio.voices.clear();
     world.pilot.angles[0] = 1.0f;
     world.pilot.angles[1] = 0.5707964f;
-    sound(SoundEvent::kStrike, {0, 0, -10});
+    sound(SoundEvent::kStrike, {0, 0, -50});
     world.campaign = 1;
     audio.update(world, true, false);
     ASSERT_EQ(audio.voices.size(), 1u);
-    EXPECT_FLOAT_EQ(audio.voices[0].gainL, g10 * 0.4f);
-    EXPECT_FLOAT_EQ(audio.voices[0].gainR, g10 * 1.6f);
+    EXPECT_FLOAT_EQ(audio.voices[0].gainL, 0.1125f);
+    EXPECT_FLOAT_EQ(audio.voices[0].gainR, 0.45f);
     EXPECT_EQ(audio.voices[0].samples, &audio.banks[1][15]);
 }
 
+// Whatever the heading: the louder ear is the one on the sound's side, a
+// sound straight ahead or behind is balanced, mirror images swap the ears,
+// turning never changes the total, and the total falls with distance.
+TEST_F(AudioTest, PanFollowsTheSideAndGainFallsWithDistance) {
+    const Vec3 up{0.0f, 1.0f, 0.0f};
+    for (const float heading : {0.0f, 1.0f, -2.5f, 3.0f}) {
+        world.pilot.angles[0] = heading;
+        const Vec3 ahead = direction(heading, 0.0f);
+        const Vec3 right = cross(ahead, up);
+        float lastTotal = 1.0f;
+        for (const float d : {2.0f, 5.0f, 20.0f, 80.0f, 300.0f, 1200.0f}) {
+            SCOPED_TRACE(testing::Message() << "heading " << heading << " distance " << d);
+            const Audio::Voice front = voiceFor(ahead * d);
+            const Audio::Voice back = voiceFor(ahead * -d);
+            const Audio::Voice onRight = voiceFor(right * d);
+            const Audio::Voice onLeft = voiceFor(right * -d);
+            const Audio::Voice frontRight = voiceFor(normalize(ahead + right) * d);
+            const Audio::Voice backLeft = voiceFor(normalize(ahead + right) * -d);
+            const float total = front.gainL + front.gainR;
+            EXPECT_GT(front.gainL, 0.0f);
+            EXPECT_LT(total, lastTotal);
+            lastTotal = total;
+            for (const Audio::Voice& v : {front, back}) EXPECT_NEAR(v.gainL, v.gainR, 1e-5f * total);
+            EXPECT_FLOAT_EQ(onRight.gainR, 4.0f * onRight.gainL);  // the widest pan: 1.6 to 0.4
+            EXPECT_GT(frontRight.gainR, frontRight.gainL);
+            EXPECT_LT(frontRight.gainR, onRight.gainR);
+            EXPECT_FLOAT_EQ(onLeft.gainL, onRight.gainR);
+            EXPECT_FLOAT_EQ(onLeft.gainR, onRight.gainL);
+            EXPECT_FLOAT_EQ(backLeft.gainL, frontRight.gainR);
+            EXPECT_FLOAT_EQ(backLeft.gainR, frontRight.gainL);
+            for (const Audio::Voice& v : {back, onRight, onLeft, frontRight, backLeft})
+                EXPECT_FLOAT_EQ(v.gainL + v.gainR, total);
+        }
+    }
+}
+
 TEST_F(AudioTest, AtMost24VoicesTheOldestGivingWay) {
+    const float eighth = voiceFor({8, 0, 0}, SoundEvent::kExplosion).gainL;
+    const float last = voiceFor({31, 0, 0}, SoundEvent::kExplosion).gainL;
+    ASSERT_NE(eighth, last);
     for (int i = 0; i < 30; ++i) sound(SoundEvent::kExplosion, {static_cast<float>(2 + i), 0, 0});
     audio.update(world, true, false);
     ASSERT_EQ(audio.voices.size(), Audio::kMaxVoices);
-    EXPECT_FLOAT_EQ(audio.voices.front().gainL, gainAt(8.0f) * 0.4f);
-    EXPECT_FLOAT_EQ(audio.voices.back().gainL, gainAt(31.0f) * 0.4f);
+    EXPECT_EQ(audio.voices.front().gainL, eighth);
+    EXPECT_EQ(audio.voices.back().gainL, last);
     EXPECT_EQ(audio.voices.capacity(), Audio::kMaxVoices);
 }
 
 TEST_F(AudioTest, VoicesMixAtTheirGainsUntilTheyEnd) {
     audio.setVolumes(0.5f, 1.0f);
-    sound(SoundEvent::kExplosion, {0, 0, 0});
-    sound(SoundEvent::kHurt, {10, 0, 0});
+    sound(SoundEvent::kExplosion, {0, 0, 0});  // gains 0.45 and 0.45
+    sound(SoundEvent::kHurt, {50, 0, 0});  // gains 0.1125 and 0.45
     audio.update(world, true, false);
     const std::vector<float> out = mixed(2 * 512);
     const float explosion = EffectTree::level(0, 20) * 0.5f;
     const float hurt = EffectTree::level(0, 14) * 0.5f;
     for (std::size_t k = 0; k < 512; ++k) {
-        const float left = k < 480 ? gainAt(0.0f) * explosion + gainAt(10.0f) * 0.4f * hurt : 0.0f;
-        const float right = k < 480 ? gainAt(0.0f) * explosion + gainAt(10.0f) * 1.6f * hurt : 0.0f;
+        const float left = k < 480 ? 0.45f * explosion + 0.1125f * hurt : 0.0f;
+        const float right = k < 480 ? 0.45f * explosion + 0.45f * hurt : 0.0f;
         ASSERT_FLOAT_EQ(out[2 * k], left) << k;
         ASSERT_FLOAT_EQ(out[2 * k + 1], right) << k;
     }

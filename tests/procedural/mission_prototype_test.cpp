@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <memory>
+#include <numbers>
 #include <string>
 #include <vector>
 
 #include "procedural/internal/anchor_grid.h"
+#include "procedural/internal/hash_sequence.h"
 #include "procedural/internal/texture_band.h"
 #include "support/demo_content.h"
 #include "support/editable_content.h"
@@ -40,47 +43,101 @@ World prototype(u32 seed, const std::filesystem::path& root = demoContent()) {
     return world;
 }
 
-struct SeedCase {
-    u32 seed;
-    std::vector<int> types;  // unit types of the placed actors, in order
-    float closest;           // smallest distance between two actors
-    u32 random;
+// The draws of one seed, replayed in the order the placement takes them:
+// the shuffle's (one fewer than the candidates), the actor count, then per
+// actor its template (from the fourth on) and its yaw step. The candidates
+// are the reached cells 65 to 240 from the pilot.
+struct Drawn {
+    std::vector<int> types;      // unit types, in placement order
+    std::vector<u32> yawSteps;   // yaw in steps of pi / 1024
+    std::vector<Vec3> shuffled;  // the candidates in the order they are tried
 };
+
+Drawn drawn(u32 seed, const World& world) {
+    std::vector<Target> statics;
+    for (const Target& t : world.targets)
+        if (!t.prototypeObjective) statics.push_back(t);
+    Drawn d;
+    for (Vec3 cell : reachableAnchors(statics, world.pilot.position)) {
+        const float distance = groundDistance(cell, world.pilot.position);
+        if (distance >= 65.0f && distance <= 240.0f) d.shuffled.push_back(cell);
+    }
+    HashSequence draws{seed};
+    for (std::size_t i = d.shuffled.size(); i-- > 1;)
+        std::swap(d.shuffled[i], d.shuffled[draws.below(static_cast<u32>(i + 1))]);
+    const u32 count = 8 + draws.below(5);
+    const int templates[] = {0, 2, 14};
+    for (u32 k = 0; k < count; ++k) {
+        d.types.push_back(templates[k < 3 ? k : draws.below(3)]);
+        d.yawSteps.push_back(draws.next() & 2047u);
+    }
+    return d;
+}
+
+TEST(HashSequence, DrawsTheScrambledCounter) {
+    // Worked out from the finaliser on the stepped counter; the state that
+    // steps to 0 draws 0, then what a start at 0 draws first.
+    const struct {
+        u32 start;
+        u32 first, second;
+    } cases[] = {
+        {0, 0x92CA2F0Eu, 0x3CD6E3F3u},
+        {1, 0x96A0F96Bu, 0x12BC8390u},
+        {0xFFFFFFFFu, 0x36DEB503u, 0xFC2FB9B6u},
+        {0x61C88647u, 0, 0x92CA2F0Eu},
+    };
+    for (const auto& c : cases) {
+        HashSequence draws{c.start};
+        EXPECT_EQ(draws.next(), c.first) << c.start;
+        EXPECT_EQ(draws.below(1000), c.second % 1000) << c.start;
+    }
+}
 
 // The demo content's SB2 mission 0 has its pilot at (0, 0, 20) in a walled
 // yard whose gate opens onto open ground, so every seed finds its anchors.
 // Seed 221 uses an anchor exactly the minimum spacing from another.
-const SeedCase kSeeds[] = {
-    {0, {0, 2, 14, 0, 14, 14, 14, 14, 2, 14, 2, 0}, 34.1760139f, 0x53425852u},
-    {1, {0, 2, 14, 14, 14, 0, 0, 2, 2, 2, 0}, 36.8781776f, 1},
-    {5, {0, 2, 14, 2, 0, 0, 14, 14, 2, 0}, 29.1204395f, 5},
-    {221, {0, 2, 14, 0, 0, 2, 0, 14, 14, 0, 14}, 28.0f, 221},
-    {42, {0, 2, 14, 0, 0, 0, 2, 0}, 32.2490311f, 42},
-    {4294967295u, {0, 2, 14, 2, 0, 14, 2, 2, 2, 2}, 32.2490311f, 4294967295u},
-};
+const u32 kSeeds[] = {0, 1, 5, 221, 42, 4294967295u};
 
 TEST(MissionPrototype, SeedsPlaceSpacedActorsAroundThePilot) {
-    for (const SeedCase& c : kSeeds) {
-        SCOPED_TRACE(c.seed);
-        const World world = prototype(c.seed);
+    for (const u32 seed : kSeeds) {
+        SCOPED_TRACE(seed);
+        const World world = prototype(seed);
         EXPECT_TRUE(world.prototype);
         EXPECT_FALSE(world.procedural);
-        EXPECT_EQ(world.prototypeSeed, c.seed);
-        EXPECT_EQ(world.random, c.random);
+        EXPECT_EQ(world.prototypeSeed, seed);
+        EXPECT_EQ(world.random, seed == 0 ? 0x53425852u : seed);
         EXPECT_EQ(world.campaign, 1);
         EXPECT_EQ(world.pilot.status, kStatusActive);
-        EXPECT_EQ(actorTypes(world), c.types);
-        EXPECT_EQ(world.objectiveText, "PROTOTYPE / SEED " + std::to_string(c.seed) + " / DESTROY " +
-                                           std::to_string(c.types.size()) + " TARGETS");
+
+        const Drawn want = drawn(seed, world);
+        const std::vector<int> types = actorTypes(world);
+        EXPECT_GE(types.size(), 8u);
+        EXPECT_LE(types.size(), 12u);
+        EXPECT_EQ(types, want.types);
+        EXPECT_EQ(world.objectiveText, "PROTOTYPE / SEED " + std::to_string(seed) + " / DESTROY " +
+                                           std::to_string(types.size()) + " TARGETS");
 
         const Vec3 pilot = world.pilot.position;
         const std::vector<const Target*> placed = actors(world);
+        ASSERT_FALSE(placed.empty());
+        // The first candidate tried is always taken.
+        EXPECT_EQ(placed[0]->home.x, want.shuffled[0].x);
+        EXPECT_EQ(placed[0]->home.z, want.shuffled[0].z);
         float closest = 1e9f;
         for (std::size_t i = 0; i < placed.size(); ++i) {
             const Target& t = *placed[i];
             const float distance = groundDistance(t.home, pilot);
             EXPECT_GE(distance, 65.0f);
             EXPECT_LE(distance, 240.0f);
+            // On the 4 m grid around the pilot, at a cell the walk reached.
+            EXPECT_EQ(std::remainder(t.home.x - pilot.x, 4.0f), 0.0f);
+            EXPECT_EQ(std::remainder(t.home.z - pilot.z, 4.0f), 0.0f);
+            EXPECT_TRUE(std::any_of(want.shuffled.begin(), want.shuffled.end(),
+                                    [&](Vec3 c) { return c.x == t.home.x && c.z == t.home.z; }));
+            const float yawStep = std::numbers::pi_v<float> / 1024.0f;
+            if (i < want.yawSteps.size()) {
+                EXPECT_FLOAT_EQ(t.homeYaw, static_cast<float>(want.yawSteps[i]) * yawStep);
+            }
             EXPECT_LE(t.extent.x, 6.0f);
             EXPECT_LE(t.extent.z, 6.0f);
             EXPECT_EQ(t.prototypeSource, t.unitType == 14 ? 1 : 0);
@@ -96,7 +153,11 @@ TEST(MissionPrototype, SeedsPlaceSpacedActorsAroundThePilot) {
             EXPECT_EQ(t.behaviour, t.unitType == 0 ? 2u : 0u);
             for (std::size_t j = 0; j < i; ++j) closest = std::min(closest, groundDistance(t.home, placed[j]->home));
         }
-        EXPECT_FLOAT_EQ(closest, c.closest);
+        // No two actors closer than 28 m; exactly 28 m apart is allowed.
+        EXPECT_GE(closest, 28.0f);
+        if (seed == 221) {
+            EXPECT_EQ(closest, 28.0f);
+        }
 
         ASSERT_EQ(world.pickups.size(), 3u);
         for (std::size_t i = 0; i < world.pickups.size(); ++i) {

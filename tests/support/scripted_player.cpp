@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "support/mission_goals.h"
-#include "world/pilot_step.h"
+#include "world/pilot.h"
 
 namespace bastion::testing_support {
 namespace {

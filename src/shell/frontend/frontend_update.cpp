@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "shell/frontend/frontend.h"
 #include "shell/frontend/internal/menu_press.h"
@@ -16,7 +15,7 @@ bool Frontend::update(const Input& input, float dt, bool select, bool back) {
     menuClock += dt;
     // The IEEE remainder turns the carousel the shorter way round.
     const float shortest =
-        std::remainder(carouselTarget(missionCursor) - carouselAngle, 2.0f * std::numbers::pi_v<float>);
+        wrap(carouselTarget(missionCursor) - carouselAngle);
     carouselAngle += std::min(10.0f * dt, 1.0f) * shortest;
 
     MenuPress press;
