@@ -46,7 +46,7 @@ bool Client::holdsState() const { return !empty(state); }
 void Client::send(json command) {
     if (!connected) return;
     const std::string op = command.is_object() ? command.value("op", "") : "";
-    if (op == "ready" && holdsState()) command["selection"] = state["selection"];
+    if (op == "ready" && holdsState()) command["selection"] = roomState_.selection;
     if (op == "destroy") command["round"] = round;
     transport_.send(peer_, command, kLobbyChannel);
     transport_.flush();
@@ -80,16 +80,14 @@ void Client::handle(const json& body) {
         } else if (!(r > revision || (r == revision && !holdsState()))) {
             return;
         }
-        const u64 newRoom = wireInteger<u64>(body.at("room"));
-        const u64 newRound = wireInteger<u64>(body.at("round"));
-        std::string newCode = body.at("code").get<std::string>();
-        const bool isHost = wireInteger<u32>(body.at("host")) == id;
+        RoomState decoded = readRoomState(body);
         state = body;
         revision = r;
-        room = newRoom;
-        round = newRound;
-        code = std::move(newCode);
-        host = isHost;
+        room = decoded.id;
+        round = decoded.round;
+        code = decoded.code;
+        host = decoded.host == id;
+        roomState_ = std::move(decoded);
     }
 }
 
@@ -117,7 +115,7 @@ void Client::update(float dt, const Input* input) {
 
     if (peer_ != nullptr && silence_ > kSilenceLimit) drop("Lobby server timed out");
 
-    const bool deployed = holdsState() && state.is_object() && state.value("phase", -1) == kDeployed;
+    const bool deployed = holdsState() && roomState_.phase == kDeployed;
     if (input != nullptr && connected && inputTimer_ >= kInputInterval && deployed) {
         inputTimer_ = 0.0;
         Input sent = *input;
@@ -138,19 +136,14 @@ void Client::update(float dt, const Input* input) {
     transport_.flush();
 }
 
-int Client::phase() const {
-    if (!holdsState() || !state.is_object()) return 0;
-    return wireInteger<int>(state.at("phase"));
-}
+int Client::phase() const { return holdsState() ? static_cast<int>(roomState_.phase) : 0; }
 
 const json* Client::local() const {
-    if (!holdsState() || !state.is_object()) return nullptr;
-    const auto players = state.find("players");
-    if (players == state.end() || !players->is_array()) return nullptr;
-    for (const json& entry : *players) {
-        const auto entryId = entry.find("id");
-        if (entryId != entry.end() && entryId->is_number_integer() && entryId->get<std::int64_t>() == id) return &entry;
-    }
+    if (!holdsState()) return nullptr;
+    // The decoded members are the document's, in its order.
+    auto member = roomState_.players.begin();
+    for (const json& entry : state.at("players"))
+        if ((member++)->id == id) return &entry;
     return nullptr;
 }
 
@@ -161,21 +154,15 @@ bool Client::apply(World& world, const std::filesystem::path& root, const ArmRig
     if (appliedRound_ != round) {
         world = World();
         world.coop = true;
-        world.difficulty = state.value("difficulty", "") == "hard" ? 1 : 0;
-        const auto campaign = state.find("campaign");
-        world.loadMission(root, wireInteger<int>(state.at("mission")),
-                          campaign == state.end() ? 0 : wireInteger<int>(*campaign), true);
+        world.difficulty = roomState_.difficulty;
+        world.loadMission(root, roomState_.mission, roomState_.campaign, true);
         world.pilot.rig = rig;
         appliedRound_ = round;
     } else if (t <= appliedTick_) {
         return false;
     }
     world.others.clear();
-    for (const json& entry : state.at("players")) {
-        Pilot pilot;
-        pilotRead(entry.at("pilot"), pilot);
-        world.others.push_back(pilot);
-    }
+    for (const RoomMember& member : roomState_.players) world.others.push_back(member.pilot);
     pilotRead(own->at("pilot"), world.pilot);
     worldRead(state.at("world"), world);
     appliedTick_ = t;
@@ -184,12 +171,8 @@ bool Client::apply(World& world, const std::filesystem::path& root, const ArmRig
 
 std::vector<vant::voice::Participant> Client::participants() const {
     std::vector<vant::voice::Participant> list;
-    if (!holdsState() || !state.is_object()) return list;
-    for (const json& entry : state.at("players")) {
-        Pilot pilot;
-        pilotRead(entry.at("pilot"), pilot);
-        list.push_back({wireInteger<u32>(entry.at("id")), pilot.position, true, room});
-    }
+    if (!holdsState()) return list;
+    for (const RoomMember& member : roomState_.players) list.push_back({member.id, member.pilot.position, true, room});
     return list;
 }
 

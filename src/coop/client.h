@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "coop/room_state.h"
 #include "coop/transport.h"
 #include "shell/shared/progression.h"
 #include "voice/participant.h"
@@ -35,6 +36,8 @@ public:
     // Pumps the connection; input may be null.
     void update(float dt, const Input* input);
     int phase() const;
+    // The held state decoded; a default RoomState until the first state.
+    const RoomState& roomState() const { return roomState_; }
     // The own entry of the held state's "players", or null.
     const nlohmann::json* local() const;
     // Shows the latest snapshot in `world`, rebuilding it for a new round;
@@ -64,6 +67,7 @@ private:
     Transport transport_{false, "0.0.0.0", 0};
     ENetPeer* peer_ = nullptr;
     nlohmann::json request_;
+    RoomState roomState_;
     bool fire_[6] = {};
     bool punch_[2] = {};
     bool pinged_[2] = {};

@@ -9,18 +9,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include "coop/room_state.h"
 #include "shell/shared/progression.h"
 #include "world/world.h"
 
 namespace bastion::coop {
-
-enum Phase : u32 {
-    kSelecting = 0,
-    kBriefing = 1,
-    kDeployed = 2,
-    kWon = 3,
-    kFailed = 4,
-};
 
 inline constexpr std::size_t kRoomCapacity = 4;
 

@@ -1,14 +1,13 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <limits>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
-#include "coop/pilot_codec.h"
+#include "coop/room_state.h"
 #include "shell/requests.h"
 #include "world/pilot_step.h"
 #include "world/weapon.h"
@@ -18,83 +17,27 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int kPhaseSelecting = 0;
-constexpr int kPhaseBriefing = 1;
-constexpr int kPhaseDeployed = 2;
-constexpr int kPhaseWon = 3;
-constexpr int kPhaseFailed = 4;
-
 bool emptyState(const json& state) { return state.is_null() || (state.is_structured() && state.empty()); }
 
-// An integer of the room state, refused (as the JSON library refuses a wrong
-// type) when it is not an integer or T cannot hold it.
-template <typename T>
-T integer(const json& value) {
-    constexpr auto high = static_cast<std::uint64_t>(std::numeric_limits<T>::max());
-    constexpr auto low = static_cast<std::int64_t>(std::numeric_limits<T>::min());
-    if (value.is_number_unsigned()) {
-        if (value.get<std::uint64_t>() <= high) return value.get<T>();
-    } else if (value.is_number_integer()) {
-        const std::int64_t number = value.get<std::int64_t>();
-        if (number >= low && (number < 0 || static_cast<std::uint64_t>(number) <= high)) return static_cast<T>(number);
-    }
-    throw json::type_error::create(302, "integer expected within range, got " + value.dump(), &value);
-}
-
-struct RoomMember {
-    u32 id = 0;
-    u32 slot = 0;
-    std::string name;
-    bool ready = false;
-    Pilot pilot;
-};
-
-// The room state as the shell uses it, read completely before anything is
-// changed, so that bad data leaves the menus as they were.
-struct RoomView {
-    int phase = 0;
-    int mission = 0;
-    int campaign = 0;
-    u32 completed = 0;
-    bool hard = false;
-    u64 selection = 0;
-    std::string outcome;
-    std::vector<RoomMember> players;
-    CampaignRules rules;  // of `campaign`
-};
-
-RoomView readRoom(const json& state, const ShellSession& session) {
-    RoomView room;
-    room.phase = integer<int>(state.at("phase"));
-    room.mission = integer<int>(state.at("mission"));
-    room.campaign = state.contains("campaign") ? integer<int>(state.at("campaign")) : 0;
-    room.completed = integer<u32>(state.at("completed"));
-    room.hard = state.at("difficulty") == "hard";
-    room.selection = integer<u64>(state.at("selection"));
-    room.outcome = state.contains("outcome") ? state.at("outcome").get<std::string>() : std::string();
-    for (const json& entry : state.at("players")) {
-        RoomMember member;
-        member.id = integer<u32>(entry.at("id"));
-        member.slot = integer<u32>(entry.at("slot"));
-        member.name = entry.at("name").get<std::string>();
-        member.ready = entry.at("ready").get<bool>();
-        coop::pilotRead(entry.at("pilot"), member.pilot);
-        room.players.push_back(std::move(member));
-    }
+// The rules of the room's campaign, found before anything is changed, so that
+// a room the game cannot show leaves the menus as they were.
+CampaignRules roomRules(const coop::RoomState& room, const ShellSession& session) {
+    CampaignRules rules;
     const Frontend& frontend = session.frontend;
     if (room.campaign == frontend.campaignRow && room.campaign == frontend.progression.rules.campaign) {
-        room.rules = frontend.progression.rules;
+        rules = frontend.progression.rules;
     } else if (room.campaign != 0 && room.campaign != 1) {
         throw std::runtime_error("Lobby room names an unknown campaign");
     } else if (!session.sources.fixture) {
-        room.rules.load(session.sources.retail, room.campaign);
+        rules.load(session.sources.retail, room.campaign);
     }
-    if (room.mission < 0 || room.mission >= room.rules.missionCount())
+    if (room.mission < 0 || room.mission >= rules.missionCount())
         throw std::runtime_error("Lobby room names a mission outside the campaign");
-    return room;
+    return rules;
 }
 
-void takeRoomSettings(ShellSession& session, const coop::Client& client, const RoomView& room) {
+void takeRoomSettings(ShellSession& session, const coop::Client& client, const coop::RoomState& room,
+                      const CampaignRules& rules) {
     Frontend& frontend = session.frontend;
     CoopSession& coop = session.coop;
     const bool wasHost = frontend.host;
@@ -104,12 +47,12 @@ void takeRoomSettings(ShellSession& session, const coop::Client& client, const R
     }
     frontend.roomCode = client.code;
     frontend.ownPlayerId = client.id;
-    frontend.difficulty = room.hard ? 1 : 0;
+    frontend.difficulty = room.difficulty;
     Progression& progression = frontend.progression;
     if (room.campaign != frontend.campaignRow) {
         frontend.campaignRow = room.campaign;
         progression = Progression{};
-        progression.rules = room.rules;
+        progression.rules = rules;
     }
     if (room.completed != progression.completed) {
         progression.completed = room.completed;
@@ -124,14 +67,14 @@ void takeRoomSettings(ShellSession& session, const coop::Client& client, const R
         saveCampaign(session);
         frontend.notice = "YOU ARE NOW THE LOBBY HOST";
     }
-    frontend.missionSelected = room.phase != kPhaseSelecting;
-    frontend.resultCode = room.phase == kPhaseWon ? 1 : room.phase == kPhaseFailed ? 2 : 0;
+    frontend.missionSelected = room.phase != coop::kSelecting;
+    frontend.resultCode = room.phase == coop::kWon ? 1 : room.phase == coop::kFailed ? 2 : 0;
 }
 
-void noteVictory(ShellSession& session, const coop::Client& client, const RoomView& room) {
+void noteVictory(ShellSession& session, const coop::Client& client, const coop::RoomState& room) {
     Frontend& frontend = session.frontend;
     Progression& progression = frontend.progression;
-    if (room.phase == kPhaseWon && session.coop.lastPhase != kPhaseWon) {
+    if (room.phase == coop::kWon && session.coop.lastPhase != static_cast<int>(coop::kWon)) {
         const int reward = progression.rules.missionRewards[static_cast<std::size_t>(room.mission)];
         frontend.resultLine = reward >= 0 ? std::string(weaponInfo(static_cast<Weapon>(reward), 0).shortName) +
                                                 " UNLOCKED FOR TEAM"
@@ -147,38 +90,38 @@ void noteVictory(ShellSession& session, const coop::Client& client, const RoomVi
             frontend.secondResultLine = "HOST OWNS CAMPAIGN SAVE";
         }
     }
-    if (room.phase == kPhaseDeployed && client.round != session.coop.lastRound) frontend.resultLine.clear();
+    if (room.phase == coop::kDeployed && client.round != session.coop.lastRound) frontend.resultLine.clear();
 }
 
-void listPlayers(Frontend& frontend, const RoomView& room) {
+void listPlayers(Frontend& frontend, const coop::RoomState& room) {
     frontend.otherPilots.clear();
     frontend.playerLabels.clear();
-    for (const RoomMember& member : room.players) {
+    for (const coop::RoomMember& member : room.players) {
         if (member.id != frontend.ownPlayerId) frontend.otherPilots.push_back(member.pilot);
         frontend.playerLabels.push_back("P" + std::to_string(member.slot + 1) + " " + member.name +
                                         (member.ready ? " READY" : " NOT READY"));
     }
 }
 
-void followRoom(ShellSession& session, const coop::Client& client, const RoomView& room, const Input& input,
+void followRoom(ShellSession& session, const coop::Client& client, const coop::RoomState& room, const Input& input,
                 ButtonLatches& latches) {
     Frontend& frontend = session.frontend;
     CoopSession& coop = session.coop;
-    if (room.phase == coop.lastPhase && room.mission == coop.lastMission && client.round == coop.lastRound &&
-        room.selection == coop.lastSelection)
+    if (static_cast<int>(room.phase) == coop.lastPhase && room.mission == coop.lastMission &&
+        client.round == coop.lastRound && room.selection == coop.lastSelection)
         return;
     frontend.missionCursor = room.mission;
     frontend.selectLatch = true;
     std::copy(std::begin(input.fire), std::end(input.fire), std::begin(frontend.fireLatches));
     frontend.spectating = false;
     switch (room.phase) {
-    case kPhaseBriefing:
+    case coop::kBriefing:
         frontend.screen = Frontend::kBriefing;
         frontend.ready = false;
         frontend.notice.clear();
         frontend.resultLine.clear();
         break;
-    case kPhaseSelecting:
+    case coop::kSelecting:
         frontend.screen = frontend.host ? Frontend::kMissionSelection : Frontend::kLobbyWaiting;
         frontend.ready = false;
         frontend.resultCode = 0;
@@ -190,14 +133,14 @@ void followRoom(ShellSession& session, const coop::Client& client, const RoomVie
         frontend.backLatch = true;
         frontend.stickLatch = true;
         break;
-    case kPhaseWon:
+    case coop::kWon:
         frontend.showDebrief(room.mission, input);
         break;
     default:
         frontend.screen = Frontend::kPlaying;
         break;
     }
-    coop.lastPhase = room.phase;
+    coop.lastPhase = static_cast<int>(room.phase);
     coop.lastMission = room.mission;
     coop.lastRound = client.round;
     coop.lastSelection = room.selection;
@@ -211,10 +154,10 @@ void followRoom(ShellSession& session, const coop::Client& client, const RoomVie
     }
 }
 
-void followSpectating(ShellSession& session, int phase, const Input& input) {
+void followSpectating(ShellSession& session, coop::Phase phase, const Input& input) {
     Frontend& frontend = session.frontend;
     const Pilot& pilot = session.world.pilot;
-    if (phase == kPhaseDeployed && pilot.dead && pilot.ejection >= 7.0f) frontend.spectating = true;
+    if (phase == coop::kDeployed && pilot.dead && pilot.ejection >= 7.0f) frontend.spectating = true;
     if (!frontend.spectating) return;
     if (input.axes[2] > 0.7f && !frontend.spectateStickLatch) ++frontend.spectateIndex;
     frontend.spectateStickLatch = std::fabs(input.axes[2]) > 0.55f;
@@ -261,8 +204,8 @@ void coopFrame(ShellSession& session, const Input& input, float dt, ButtonLatche
     }
 
     if (client.connected && !emptyState(client.state)) {
-        const RoomView room = readRoom(client.state, session);
-        takeRoomSettings(session, client, room);
+        const coop::RoomState& room = client.roomState();
+        takeRoomSettings(session, client, room, roomRules(room, session));
         noteVictory(session, client, room);
         listPlayers(frontend, room);
         followRoom(session, client, room, input, latches);
