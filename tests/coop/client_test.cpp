@@ -8,6 +8,7 @@
 
 #include "coop/client.h"
 #include "coop/server.h"
+#include "coop/local_server.h"
 #include "coop/enet_peers.h"
 #include "coop/internal/input_codec.h"
 #include "coop/lobby_process.h"
@@ -272,7 +273,8 @@ namespace {
 // protocol's own delays count (input sent on the client's next update, read
 // on the server's next step, shown in the next snapshot of every third tick).
 TEST(ClientWithLobby, InputToSnapshotLatencyInServerTicks) {
-    Server server(testing_support::demoContent(), "127.0.0.1", 0, 0);
+    const auto started = testing::localServer(testing_support::demoContent());
+    Server& server = *started;
     const std::string address = "127.0.0.1:" + std::to_string(server.report()["port"].get<unsigned>());
     Client client(address, true, Progression{}, "Ace", "");
     u64 tick = 0;
@@ -305,7 +307,8 @@ TEST(ClientWithLobby, InputToSnapshotLatencyInServerTicks) {
 // room's revision moves on at every step (each member pings the map each
 // step), and every member of every room must still see every snapshot.
 TEST(ClientWithLobby, EveryRoomsSnapshotsArriveWhileItsRevisionMovesOn) {
-    Server server(testing_support::demoContent(), "127.0.0.1", 0, 0);
+    const auto started = testing::localServer(testing_support::demoContent());
+    Server& server = *started;
     const std::string address = "127.0.0.1:" + std::to_string(server.report()["port"].get<unsigned>());
     constexpr std::size_t kRooms = 3;
     std::vector<std::unique_ptr<Client>> hosts;

@@ -20,37 +20,26 @@ namespace bastion::coop::testing {
 class LobbyProcess {
 public:
     explicit LobbyProcess(const std::vector<std::string>& args, std::string program = STORMBASTION_LOBBY_EXECUTABLE) {
-        int out[2], err[2];
-        if (::pipe(out) != 0 || ::pipe(err) != 0) return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            // The server never outlives a test that dies without cleaning up.
-            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-            ::dup2(out[1], 1);
-            ::dup2(err[1], 2);
-            ::close(out[0]);
-            ::close(err[0]);
-            std::vector<char*> argv;
-            argv.push_back(program.data());
-            std::vector<std::string> copies = args;
-            for (std::string& a : copies) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(program.c_str(), argv.data());
-            ::_exit(127);
+        spawn(args, program);
+        // On "--port 0" the relay takes the port after the one the system
+        // chose for the lobby, which another program on a busy machine may
+        // hold; such a start is tried again, on a new port. What the first
+        // lines say stays to be read.
+        bool anyPort = false;
+        for (std::size_t i = 0; i + 1 < args.size(); ++i) anyPort = anyPort || (args[i] == "--port" && args[i + 1] == "0");
+        for (int attempt = 1; anyPort && attempt < kStartAttempts; ++attempt) {
+            if (const auto banner = line(std::chrono::seconds(30))) {
+                outBuffer_.insert(0, *banner + "\n");
+                return;
+            }
+            const auto error = errorLine(std::chrono::seconds(5));
+            if (error) errBuffer_.insert(0, *error + "\n");
+            if (error != "Lobby server: Cannot open native UDP voice socket" || !waitExit(std::chrono::seconds(5))) return;
+            release();
+            spawn(args, program);
         }
-        ::close(out[1]);
-        ::close(err[1]);
-        out_ = out[0];
-        err_ = err[0];
     }
-    ~LobbyProcess() {
-        if (pid_ > 0 && !exited_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0) ::close(out_);
-        if (err_ >= 0) ::close(err_);
-    }
+    ~LobbyProcess() { release(); }
     LobbyProcess(const LobbyProcess&) = delete;
     LobbyProcess& operator=(const LobbyProcess&) = delete;
 
@@ -83,6 +72,46 @@ public:
     }
 
 private:
+    static constexpr int kStartAttempts = 5;
+
+    void spawn(const std::vector<std::string>& args, std::string program) {
+        int out[2], err[2];
+        if (::pipe(out) != 0 || ::pipe(err) != 0) return;
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            // The server never outlives a test that dies without cleaning up.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::dup2(out[1], 1);
+            ::dup2(err[1], 2);
+            ::close(out[0]);
+            ::close(err[0]);
+            std::vector<char*> argv;
+            argv.push_back(program.data());
+            std::vector<std::string> copies = args;
+            for (std::string& a : copies) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+        ::close(out[1]);
+        ::close(err[1]);
+        out_ = out[0];
+        err_ = err[0];
+    }
+
+    void release() {
+        if (pid_ > 0 && !exited_) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0) ::close(out_);
+        if (err_ >= 0) ::close(err_);
+        pid_ = out_ = err_ = -1;
+        exited_ = false;
+        outBuffer_.clear();
+        errBuffer_.clear();
+    }
+
     static std::optional<std::string> nextLine(int fd, std::string& buffer, std::chrono::milliseconds limit) {
         const auto deadline = std::chrono::steady_clock::now() + limit;
         for (;;) {

@@ -11,6 +11,7 @@
 #include "coop/pilot_codec.h"
 #include "coop/room_state.h"
 #include "coop/server.h"
+#include "coop/local_server.h"
 #include "coop/wire_failure.h"
 #include "support/demo_content.h"
 
@@ -142,7 +143,8 @@ TEST(RoomState, ToleratedGapsReadAsTheRoomsDefaults) {
 // Two clients in a lobby server's room: each one's view is the server's room,
 // and the client's phase, own entry and voice participants come from it.
 TEST(RoomStateClient, TheClientsViewIsTheServersRoom) {
-    Server server(testing_support::demoContent(), "127.0.0.1", 0, 0);
+    const auto started = testing::localServer(testing_support::demoContent());
+    Server& server = *started;
     const std::string address = "127.0.0.1:" + std::to_string(server.report()["port"].get<unsigned>());
     Client host(address, true, Progression{}, "Ace", "");
     std::unique_ptr<Client> joiner;
