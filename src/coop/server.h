@@ -72,7 +72,6 @@ private:
     u32 tick_ = 0;
     float publishTimer_ = 0.0f;
     u64 skippedSnapshots_ = 0;
-
 };
 
 // Six characters from "ABCDEFGHJKLMNPQRSTUVWXYZ23456789" drawn from

@@ -9,7 +9,7 @@
 
 #include "coop/room_state.h"
 #include "shell/requests.h"
-#include "world/pilot_step.h"
+#include "world/pilot.h"
 #include "world/weapon.h"
 
 namespace bastion {

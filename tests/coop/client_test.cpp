@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "coop/client.h"
-#include "coop/server.h"
 #include "coop/local_server.h"
+#include "coop/server.h"
 #include "coop/enet_peers.h"
 #include "coop/internal/input_codec.h"
 #include "coop/lobby_process.h"

@@ -8,10 +8,10 @@
 #include "coop/client.h"
 #include "coop/enet_peers.h"
 #include "coop/internal/snapshot_cbor.h"
+#include "coop/local_server.h"
 #include "coop/pilot_codec.h"
 #include "coop/room_state.h"
 #include "coop/server.h"
-#include "coop/local_server.h"
 #include "coop/wire_failure.h"
 #include "support/demo_content.h"
 
