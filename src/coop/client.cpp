@@ -15,6 +15,10 @@ using nlohmann::json;
 
 constexpr double kSilenceLimit = 10.0;
 constexpr double kInputInterval = static_cast<double>(1.0f / 30.0f);
+// How long a held-up frame loop is answered for, and how many events may
+// wait for it meanwhile (about a minute of snapshots).
+constexpr std::chrono::seconds kLongestHoldUp{60};
+constexpr std::size_t kEarlyEventLimit = 2048;
 
 bool empty(const json& value) { return value.is_null() || (value.is_structured() && value.empty()); }
 
@@ -34,6 +38,7 @@ Client::Client(const std::string& serverText, bool hosting, const Progression& p
 }
 
 Client::~Client() {
+    const std::lock_guard lock(pumping_);
     if (peer_ != nullptr && peer_->state == ENET_PEER_STATE_CONNECTED) {
         transport_.send(peer_, {{"op", "leave"}}, kLobbyChannel);
         transport_.flush();
@@ -45,6 +50,7 @@ bool Client::holdsState() const { return !empty(state); }
 
 void Client::send(json command) {
     if (!connected) return;
+    const std::lock_guard lock(pumping_);
     const std::string op = command.is_object() ? command.value("op", "") : "";
     if (op == "ready" && holdsState()) command["selection"] = roomState_.selection;
     if (op == "destroy") command["round"] = round;
@@ -91,6 +97,31 @@ void Client::handle(const json& body) {
     }
 }
 
+void Client::takeEvent(Event& event) {
+    if (event.kind == Event::kDisconnect) {
+        connected = false;
+        peer_ = nullptr;
+        message = "Disconnected from lobby server";
+        disconnectData = event.data;
+    } else if (event.kind == Event::kConnect) {
+        connected = true;
+        silence_ = 0.0;
+        transport_.send(peer_, request_, kLobbyChannel);
+    } else {
+        handle(event.message);
+    }
+}
+
+void Client::answerWhileHeldUp(std::chrono::milliseconds heldUp) {
+    const std::lock_guard lock(pumping_);
+    const auto since = std::chrono::steady_clock::now() - lastUpdate_;
+    if (since < heldUp || since > kLongestHoldUp || readEarly_.size() >= kEarlyEventLimit) return;
+    // Events are only kept: taking them (the create or join request on a
+    // connect, the room state) is the frame loop's.
+    for (Event& event : transport_.poll()) readEarly_.push_back(std::move(event));
+    transport_.flush();
+}
+
 void Client::update(float dt, const Input* input) {
     silence_ += dt;
     inputTimer_ += dt;
@@ -98,20 +129,12 @@ void Client::update(float dt, const Input* input) {
     for (int i = 0; i < 6; ++i) fire_[i] = focused && (fire_[i] || input->fire[i]);
     for (int i = 0; i < 2; ++i) punch_[i] = focused && (punch_[i] || input->punch[i]);
 
-    for (Event& event : transport_.poll()) {
-        if (event.kind == Event::kDisconnect) {
-            connected = false;
-            peer_ = nullptr;
-            message = "Disconnected from lobby server";
-            disconnectData = event.data;
-        } else if (event.kind == Event::kConnect) {
-            connected = true;
-            silence_ = 0.0;
-            transport_.send(peer_, request_, kLobbyChannel);
-        } else {
-            handle(event.message);
-        }
-    }
+    const std::lock_guard lock(pumping_);
+    lastUpdate_ = std::chrono::steady_clock::now();
+    std::vector<Event> events = std::move(readEarly_);
+    readEarly_.clear();
+    for (Event& event : events) takeEvent(event);
+    for (Event& event : transport_.poll()) takeEvent(event);
 
     if (peer_ != nullptr && silence_ > kSilenceLimit) drop("Lobby server timed out");
 

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,8 @@ namespace bastion::coop {
 // The game's half of the co-op lobby: connects to a lobby server, creates or
 // joins a room, keeps the latest room state, sends the player's input and
 // commands, and shows the room's world in the local World without stepping
-// it. Called once per frame from the main thread.
+// it. Called once per frame from the main thread; only `answerWhileHeldUp`
+// may be called from another thread.
 class Client {
 public:
     // Throws what the endpoint parser, the transport or the player-name check
@@ -45,6 +48,14 @@ public:
     bool apply(World& world, const std::filesystem::path& root, const ArmRig& rig);
     std::vector<vant::voice::Participant> participants() const;
 
+    // For a thread beside the frame loop: when `update` has not run for
+    // `heldUp`, reads what arrived and sends what is due, so that neither
+    // end's ENet gives the other up during a long frame (a mission load, a
+    // first draw on a busy machine). What it reads waits, in order, for the
+    // next `update`. A frame held up past a minute is left to the time-outs,
+    // as a hung game should be.
+    void answerWhileHeldUp(std::chrono::milliseconds heldUp);
+
     bool connected = false;
     bool host = false;
     u32 id = 0;
@@ -63,6 +74,13 @@ private:
     bool holdsState() const;
     void handle(const nlohmann::json& body);
     void drop(const std::string& status);
+    void takeEvent(Event& event);
+
+    // Guards the transport and the events read early between the frame loop
+    // and the thread that answers while it is held up.
+    std::mutex pumping_;
+    std::vector<Event> readEarly_;
+    std::chrono::steady_clock::time_point lastUpdate_ = std::chrono::steady_clock::now();
 
     Transport transport_{false, "0.0.0.0", 0};
     ENetPeer* peer_ = nullptr;

@@ -28,6 +28,7 @@ void shareGameAudio(vant::voice::Chat& chat, Audio* audio) {
 void endCoopSession(ShellSession& session) {
     session.coop.chat.reset();
     if (session.audio != nullptr) session.audio->clearVoice();
+    session.coop.keeper.reset();
     session.coop.client.reset();
 }
 
@@ -36,9 +37,11 @@ void startCoop(ShellSession& session, bool host, const std::string& code) {
     CoopSession& coop = session.coop;
     try {
         refuseUnlessCampaign(frontend);
+        coop.keeper.reset();
         coop.client.reset();
         coop.client = std::make_unique<coop::Client>(session.server, host, frontend.progression,
                                                      session.playerName, code);
+        coop.keeper = std::make_unique<coop::ConnectionKeeper>(*coop.client);
         coop.chat.reset();
         coop.chat = std::make_unique<vant::voice::Chat>(true, "");
         shareGameAudio(*coop.chat, session.audio);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "coop/client.h"
+#include "coop/connection_keeper.h"
 #include "coop/local_server.h"
 #include "coop/server.h"
 #include "coop/enet_peers.h"
@@ -207,6 +208,54 @@ TEST_F(ClientScript, MalformedStatesThrowTheLibrarysError) {
                   pumpUntil([&] { frame(); }, [&] { return false; }, std::chrono::milliseconds(60));
               }),
               "type error");
+}
+
+// A frame loop held up longer than the lobby's longest time-out (8 s), while
+// the server goes on sending reliable messages: only the client with a
+// keeper is still there afterwards, and its frame loop then takes the
+// messages up to the last. The other one shows that such a hold-up loses
+// the connection.
+TEST(ClientHeldUp, AKeeperAnswersTheLobbyThroughALongFrame) {
+    Transport server(true, "127.0.0.1", 0);
+    const std::string address = "127.0.0.1:" + std::to_string(server.port());
+    Client kept(address, true, Progression{}, "Ace", "");
+    Client unkept(address, true, Progression{}, "Bea", "");
+    std::vector<ENetPeer*> members;
+    std::set<ENetPeer*> lost;
+    const auto serve = [&] {
+        for (Event& e : server.poll()) {
+            if (e.kind == Event::kMessage && e.message.value("op", "") == "create") members.push_back(e.peer);
+            if (e.kind == Event::kDisconnect) lost.insert(e.peer);
+        }
+    };
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            kept.update(0.0f, nullptr);
+            unkept.update(0.0f, nullptr);
+            serve();
+        },
+        [&] { return members.size() == 2; }));
+    ENetPeer* keptPeer = members[0];
+    ENetPeer* unkeptPeer = members[1];
+    server.send(members, {{"type", "welcome"}, {"id", 1}, {"voice", {{"port", 1}}}}, kLobbyChannel);
+    server.flush();
+    ASSERT_TRUE(pumpUntil([&] { kept.update(0.0f, nullptr); serve(); }, [&] { return kept.id == 1; }));
+
+    ConnectionKeeper keeper(kept);
+    u64 revision = 0;
+    const auto heldUntil = std::chrono::steady_clock::now() + std::chrono::seconds(9);
+    while (std::chrono::steady_clock::now() < heldUntil) {
+        server.send(members, roomState(++revision), kLobbyChannel);
+        server.flush();
+        pumpUntil(serve, [] { return false; }, std::chrono::milliseconds(200));
+    }
+    EXPECT_EQ(lost.count(keptPeer), 0u) << "the lobby gave up on the client with a keeper";
+    EXPECT_EQ(lost.count(unkeptPeer), 1u) << "a hold-up this long did not lose an unanswered connection";
+
+    ASSERT_TRUE(pumpUntil([&] { kept.update(0.0f, nullptr); serve(); }, [&] { return kept.revision == revision; }))
+        << "revision " << kept.revision << " of " << revision;
+    EXPECT_TRUE(kept.connected);
+    EXPECT_TRUE(kept.message.empty()) << kept.message;
 }
 
 TEST(ClientConstruction, BadArgumentsAreRefused) {

@@ -3,7 +3,6 @@
 // and one program against a server end that sends broken room states.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <csignal>
 #include <chrono>
 #include <filesystem>
@@ -15,8 +14,6 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-
-#include <sys/resource.h>
 
 #include "coop/lobby_process.h"
 #include "coop/transport.h"
@@ -51,25 +48,6 @@ double torsoDegrees(const std::string& out) {
 
 class CoopProgram : public testing::Test {
 protected:
-    // The lobby gives up on a peer that has left its messages unanswered for
-    // 3 to 8 s of wall-clock time. On a machine busy with other work a
-    // sanitized game's first mission frame (the mission load and the first
-    // draw in software GL) took 9 to 20 s, and the lobby dropped both games
-    // at the deploy. The games and the lobby started from this thread
-    // inherit its priority, raised where the system allows it (as root, as
-    // in CI); elsewhere they run as they are.
-    void SetUp() override {
-        errno = 0;
-        const int priority = ::getpriority(PRIO_PROCESS, 0);
-        if (errno == 0) restore_ = priority;
-        ::setpriority(PRIO_PROCESS, 0, kRaisedPriority);
-    }
-    void TearDown() override {
-        if (restore_) ::setpriority(PRIO_PROCESS, 0, *restore_);
-    }
-    static constexpr int kRaisedPriority = -10;
-    std::optional<int> restore_;
-
     testing_support::TempFolder temp{"coop-program"};
 
     std::vector<std::string> environment(const std::string& who) {
