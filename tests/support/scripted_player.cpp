@@ -21,6 +21,9 @@ constexpr float kBodyTurnRate = 0.8f;    // radians per second while A or D is h
 constexpr float kTorsoTurnRate = 1.35f;  // while Left or Right is held
 constexpr float kTorsoLimit = kQuarterTurn;
 constexpr float kMouseRadians = 0.0025f;  // the look and hand turn per pixel of mouse motion
+// The mouse pitches the look and the hands no further than these.
+constexpr float kLookPitchLimit = 1.45f;
+constexpr float kHandPitchLimit = 1.5f;
 constexpr float kNone = std::numeric_limits<float>::max();
 
 // One frame of a desktop player: the keys held through the whole frame and
@@ -349,7 +352,8 @@ void Player::shoot(const World& w, int index, const DesktopLook& look, float bod
     const Vec3 lookAt = lead(eye, 100.0f);
     const float lookYaw = wrap(bearing(eye, lookAt) - torso);
     const float lookPitch = std::atan2(lookAt.y - eye.y, std::max(ground(lookAt, eye), 0.01f));
-    Aim wantedLook{std::clamp(lookYaw, -kEighthTurn, kEighthTurn), lookPitch};
+    Aim wantedLook{std::clamp(lookYaw, -kEighthTurn, kEighthTurn),
+                   std::clamp(lookPitch, -kLookPitchLimit, kLookPitchLimit)};
 
     // The hands, which aim the held weapons.
     Aim wantedHands[2];
@@ -363,7 +367,8 @@ void Player::shoot(const World& w, int index, const DesktopLook& look, float bod
         handAt[hand] = aim;
         const float yaw = wrap(bearing(from, aim) - torso);
         const float pitch = std::atan2(aim.y - from.y, std::max(ground(aim, from), 0.01f));
-        wantedHands[hand] = {std::clamp(yaw, -kQuarterTurn, kQuarterTurn), pitch};
+        wantedHands[hand] = {std::clamp(yaw, -kQuarterTurn, kQuarterTurn),
+                             std::clamp(pitch, -kHandPitchLimit, kHandPitchLimit)};
         if (pilot.weapons[hand] != kEmptyHand) handAims[hand] = &wantedHands[hand];
     }
 
