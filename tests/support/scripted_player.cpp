@@ -6,6 +6,8 @@
 #include <numbers>
 #include <vector>
 
+#include "shell/desktop_input.h"
+#include "shell/frontend/frontend.h"
 #include "support/mission_goals.h"
 #include "world/pilot.h"
 
@@ -15,11 +17,24 @@ namespace {
 constexpr float kPi = std::numbers::pi_v<float>;
 constexpr float kQuarterTurn = kPi / 2.0f;
 constexpr float kEighthTurn = kPi / 4.0f;
-constexpr float kDeadZone = 0.18f;
-constexpr float kBodyTurnRate = 0.8f;
-constexpr float kTorsoTurnRate = 1.35f;
+constexpr float kBodyTurnRate = 0.8f;    // radians per second while A or D is held
+constexpr float kTorsoTurnRate = 1.35f;  // while Left or Right is held
 constexpr float kTorsoLimit = kQuarterTurn;
+constexpr float kMouseRadians = 0.0025f;  // the look and hand turn per pixel of mouse motion
+// The mouse pitches the look and the hands no further than these.
+constexpr float kLookPitchLimit = 1.45f;
+constexpr float kHandPitchLimit = 1.5f;
 constexpr float kNone = std::numeric_limits<float>::max();
+
+// One frame of a desktop player: the keys held through the whole frame and
+// the mouse motion during it, in whole pixels. The Input is made from these
+// by the shell's own mapping, so the scripted player can give nothing that a
+// keyboard and mouse cannot.
+struct DesktopFrame {
+    HeldKeys keys;
+    float mouseX = 0.0f;
+    float mouseY = 0.0f;
+};
 
 bool flying(const Target& t) { return t.position.y - t.extent.y > 6.0f; }
 
@@ -27,11 +42,24 @@ float ground(Vec3 a, Vec3 b) { return std::hypot(a.x - b.x, a.z - b.z); }
 
 float bearing(Vec3 from, Vec3 to) { return std::atan2(-(to.x - from.x), -(to.z - from.z)); }
 
-// The stick deflection that turns at `fraction` of the full rate, past the
-// dead zone.
-float stick(float fraction) {
-    if (std::fabs(fraction) < 0.02f) return 0.0f;
-    return std::copysign(kDeadZone + (1.0f - kDeadZone) * std::min(std::fabs(fraction), 1.0f), fraction);
+// Which way to hold a turning key through the frame (+1 raises the angle,
+// 0 holds none) for an angle `error` short of its goal: a key turns at the
+// full `rate` for the whole frame, so it is held only when that ends the
+// frame nearer the goal.
+int keyTurn(float error, float rate, float dt) {
+    if (std::fabs(error) < 0.5f * rate * dt) return 0;
+    return error > 0.0f ? 1 : -1;
+}
+
+// Holds the torso keys that bring the torso towards `wanted` on a body at
+// yaw `body`; returns the torso heading after the frame.
+float turnTorso(const Pilot& pilot, float wanted, float body, float dt, HeldKeys& keys) {
+    const int turn = keyTurn(wanted - pilot.angles[1], kTorsoTurnRate, dt);
+    keys.left = turn > 0;
+    keys.right = turn < 0;
+    const float torso = std::clamp(pilot.angles[1] + static_cast<float>(turn) * kTorsoTurnRate * dt, -kTorsoLimit,
+                                   kTorsoLimit);
+    return wrap(body + torso);
 }
 
 bool heldWhile(float clock, float period, float held) { return std::fmod(clock, period) < held; }
@@ -78,9 +106,46 @@ float grenadePitch(const Pilot& pilot, float distance, float floor, float dt) {
     return std::numeric_limits<float>::quiet_NaN();
 }
 
+// Where the mouse should bring the look or a hand: yaw on the torso, pitch.
+struct Aim {
+    float yaw = 0.0f;
+    float pitch = 0.0f;
+};
+
+float aimError(float yaw, float pitch, Aim wanted) { return std::hypot(wrap(yaw - wanted.yaw), pitch - wanted.pitch); }
+
+// The mouse motion of one frame. Without Z or C it moves the look, with Z the
+// left hand, with C the right one, so each frame corrects whichever of them
+// is furthest off. `hands` holds nullptr for a hand that needs no aim.
+void moveMouse(const DesktopLook& look, Aim wantedLook, const Aim* const (&hands)[2], DesktopFrame& frame) {
+    float yaw = look.yaw;
+    float pitch = look.pitch;
+    Aim wanted = wantedLook;
+    float worst = aimError(yaw, pitch, wantedLook);
+    int moved = -1;
+    for (int hand = 0; hand < 2; ++hand) {
+        if (hands[hand] == nullptr) continue;
+        const DesktopHand& state = look.hands[hand];
+        const float error = aimError(state.yaw, state.pitch, *hands[hand]);
+        if (error > worst) {
+            worst = error;
+            moved = hand;
+            yaw = state.yaw;
+            pitch = state.pitch;
+            wanted = *hands[hand];
+        }
+    }
+    // Relative motion comes in whole pixels; moving the mouse right turns left.
+    frame.mouseX = std::round(wrap(yaw - wanted.yaw) / kMouseRadians);
+    frame.mouseY = std::round((pitch - wanted.pitch) / kMouseRadians);
+    if (frame.mouseX == 0.0f && frame.mouseY == 0.0f) return;
+    frame.keys.z = moved == 0;
+    frame.keys.c = moved == 1;
+}
+
 class Player {
 public:
-    Input next(const World& w, float dt);
+    DesktopFrame next(const World& w, const DesktopLook& look, float dt);
 
 private:
     struct Goal {
@@ -92,8 +157,9 @@ private:
 
     Goal choose(const World& w) const;
     int nearestThreat(const World& w, float within) const;
-    void steer(const World& w, const Goal& goal, float dt, Input& input);
-    void shoot(const World& w, int target, float dt, Input& input);
+    float steer(const World& w, const Goal& goal, float dt, HeldKeys& keys);
+    void shoot(const World& w, int target, const DesktopLook& look, float body, float dt, DesktopFrame& frame);
+    void rest(const World& w, const DesktopLook& look, float body, float dt, DesktopFrame& frame);
     bool clearShot(const World& w, Vec3 from, Vec3 to, int target) const;
 
     float clock_ = 0.0f;
@@ -192,7 +258,8 @@ bool Player::clearShot(const World& w, Vec3 from, Vec3 to, int target) const {
     return !spare(w, w.targets[static_cast<std::size_t>(trace.target)]);
 }
 
-void Player::steer(const World& w, const Goal& goal, float dt, Input& input) {
+// Holds the walking keys of the frame; returns the body yaw they give.
+float Player::steer(const World& w, const Goal& goal, float dt, HeldKeys& keys) {
     const Pilot& pilot = w.pilot;
     const bool moved = ground(pilot.position, lastPosition_) > 0.05f * kPlayFrame / dt;
     stuck_ = walked_ && !moved ? stuck_ + dt : 0.0f;
@@ -241,9 +308,9 @@ void Player::steer(const World& w, const Goal& goal, float dt, Input& input) {
     }
     if (backing_ > 0.0f) {
         backing_ -= dt;
-        input.axes[1] = -1.0f;
+        keys.s = true;
         walked_ = true;
-        return;
+        return pilot.angles[0];
     }
     if (detour_ > 0.0f) {
         detour_ -= dt;
@@ -251,22 +318,25 @@ void Player::steer(const World& w, const Goal& goal, float dt, Input& input) {
         walk = true;
     }
     const float error = wrap(heading - pilot.angles[0]);
-    input.axes[0] = stick(-error / (kBodyTurnRate * dt));
-    input.axes[1] = walk && std::fabs(error) < 1.2f ? 1.0f : 0.0f;
-    walked_ = input.axes[1] != 0.0f;
+    const int turn = keyTurn(error, kBodyTurnRate, dt);
+    keys.a = turn > 0;
+    keys.d = turn < 0;
+    keys.w = walk && std::fabs(error) < 1.2f;
+    walked_ = keys.w;
+    return wrap(pilot.angles[0] + static_cast<float>(turn) * kBodyTurnRate * dt);
 }
 
-void Player::shoot(const World& w, int index, float dt, Input& input) {
+// `body` is the body yaw after this frame's walking keys: the look and the
+// hands are aimed on the torso as it will stand when the shots leave.
+void Player::shoot(const World& w, int index, const DesktopLook& look, float body, float dt, DesktopFrame& frame) {
     const Pilot& pilot = w.pilot;
     const Target& t = w.targets[static_cast<std::size_t>(index)];
     const Vec3 eye = eyePosition(pilot);
     const float distance = length(t.position - eye);
 
     // Torso towards the target, within its limits on the body.
-    const float body = pilot.angles[0];
-    const float wanted = std::clamp(wrap(bearing(eye, t.position) - body), -kTorsoLimit, kTorsoLimit);
-    input.axes[2] = stick(-(wanted - pilot.angles[1]) / (kTorsoTurnRate * dt));
-    const float torso = torsoHeading(pilot);
+    const float wantedTorso = std::clamp(wrap(bearing(eye, t.position) - body), -kTorsoLimit, kTorsoLimit);
+    const float torso = turnTorso(pilot, wantedTorso, body, dt, frame.keys);
 
     // Lead a moving target by the flight time of the shot.
     auto lead = [&](Vec3 from, float speed) {
@@ -274,32 +344,36 @@ void Player::shoot(const World& w, int index, float dt, Input& input) {
         for (int k = 0; k < 2; ++k) aim = t.position + t.velocity * (length(aim - from) / std::max(speed, 1.0f));
         return aim;
     };
+    // A shot this far off the target's centre still hits it.
+    const float size = std::max({t.extent.x, t.extent.y, t.extent.z});
+    const float tolerance = std::clamp(std::atan2(0.7f * size, std::max(distance, 1.0f)), 0.01f, 0.08f);
 
     // The look, which aims the shoulder and hip mounts.
     const Vec3 lookAt = lead(eye, 100.0f);
     const float lookYaw = wrap(bearing(eye, lookAt) - torso);
     const float lookPitch = std::atan2(lookAt.y - eye.y, std::max(ground(lookAt, eye), 0.01f));
-    input.axes[3] = std::clamp(lookYaw, -kEighthTurn, kEighthTurn);
-    input.axes[4] = lookPitch;
-    const bool lookAimed = std::fabs(lookYaw) < kEighthTurn - 0.03f && clearShot(w, eye, lookAt, index);
+    Aim wantedLook{std::clamp(lookYaw, -kEighthTurn, kEighthTurn),
+                   std::clamp(lookPitch, -kLookPitchLimit, kLookPitchLimit)};
 
-    // The hands, moved as the Z and C keys with the mouse move them.
+    // The hands, which aim the held weapons.
+    Aim wantedHands[2];
+    const Aim* handAims[2] = {nullptr, nullptr};
+    Vec3 handAt[2];
+    Vec3 handFrom[2];
     for (int hand = 0; hand < 2; ++hand) {
         const Vec3 from = pilot.arms[hand].tracked ? pilot.arms[hand].muzzle : eye;
         const Vec3 aim = lead(from, weaponInfo(pilot.weapons[hand], w.campaign).speed);
+        handFrom[hand] = from;
+        handAt[hand] = aim;
         const float yaw = wrap(bearing(from, aim) - torso);
         const float pitch = std::atan2(aim.y - from.y, std::max(ground(aim, from), 0.01f));
-        input.poses[hand].grip = angles(std::clamp(yaw, -kQuarterTurn, kQuarterTurn), pitch, 0.0f);
-        input.poses[hand].aim = input.poses[hand].grip;
-        const bool aimed = std::fabs(yaw) < kQuarterTurn - 0.05f && distance < 160.0f && clearShot(w, from, aim, index);
-        const Weapon weapon = pilot.weapons[hand];
-        if (!aimed) continue;
-        if (weapon == kRifle) input.fire[hand] = heldWhile(clock_, 0.4f, 0.3f);
-        if (weapon == kHeavyMG) input.fire[hand] = true;
-        if (weapon == kShotgun && distance < 45.0f) input.fire[hand] = heldWhile(clock_, 0.9f, 0.2f);
+        wantedHands[hand] = {std::clamp(yaw, -kQuarterTurn, kQuarterTurn),
+                             std::clamp(pitch, -kHandPitchLimit, kHandPitchLimit)};
+        if (pilot.weapons[hand] != kEmptyHand) handAims[hand] = &wantedHands[hand];
     }
 
     // Grenades, lobbed from the hips at what stands on the ground.
+    bool lob = false;
     const bool grenades = pilot.weapons[4] == kGrenadeRack || pilot.weapons[5] == kGrenadeRack;
     const float flat = ground(t.position, eye);
     if (grenades && !flying(t) && flat > 24.0f && flat < 70.0f && std::fabs(lookYaw) < kEighthTurn - 0.03f &&
@@ -324,36 +398,73 @@ void Player::shoot(const World& w, int index, float dt, Input& input) {
             blocked = trace.target >= 0 && trace.target != index && ground(trace.end, pilot.position) < 30.0f;
         }
         if (!nearSpared && !enough && !blocked && std::isfinite(pitch)) {
-            input.axes[4] = pitch;
-            for (int mount = 4; mount < 6; ++mount) input.fire[mount] = pilot.weapons[mount] == kGrenadeRack;
-            return;
+            lob = true;
+            wantedLook.pitch = pitch;
         }
     }
+
+    moveMouse(look, wantedLook, handAims, frame);
+    DesktopLook after = look;
+    applyMouseMotion(after, frame.keys, frame.mouseX, frame.mouseY);
+    HeldKeys& keys = frame.keys;
+
+    for (int hand = 0; hand < 2; ++hand) {
+        const DesktopHand& state = after.hands[hand];
+        const bool aimed = std::fabs(wantedHands[hand].yaw) < kQuarterTurn - 0.05f &&
+                           aimError(state.yaw, state.pitch, wantedHands[hand]) < tolerance && distance < 160.0f &&
+                           clearShot(w, handFrom[hand], handAt[hand], index);
+        if (!aimed) continue;
+        bool& trigger = hand == 0 ? keys.mouseLeft : keys.mouseRight;
+        const Weapon weapon = pilot.weapons[hand];
+        if (weapon == kRifle) trigger = heldWhile(clock_, 0.4f, 0.3f);
+        if (weapon == kHeavyMG) trigger = true;
+        if (weapon == kShotgun && distance < 45.0f) trigger = heldWhile(clock_, 0.9f, 0.2f);
+    }
+
+    const float lookError = aimError(after.yaw, after.pitch, wantedLook);
+    if (lob) {
+        // The lob needs its pitch; a near miss of it lands far off.
+        if (lookError < 0.01f) {
+            for (int mount = 4; mount < 6; ++mount) keys.mounts[mount - 2] = pilot.weapons[mount] == kGrenadeRack;
+        }
+        return;
+    }
+    const bool lookAimed =
+        std::fabs(lookYaw) < kEighthTurn - 0.03f && lookError < tolerance && clearShot(w, eye, lookAt, index);
     if (!lookAimed || distance > 150.0f) return;
     for (int mount = 2; mount < 6; ++mount) {
+        bool& key = keys.mounts[mount - 2];
         switch (pilot.weapons[mount]) {
-        case kGatling: input.fire[mount] = true; break;
-        case kRocketLauncher: input.fire[mount] = heldWhile(clock_ + 0.25f * static_cast<float>(mount), 0.5f, 0.1f); break;
-        case kRail: input.fire[mount] = heldWhile(clock_, 0.5f, 0.1f); break;
-        case kHomingMissiles: input.fire[mount] = pilot.homing_target >= 0 && heldWhile(clock_, 0.5f, 0.1f); break;
+        case kGatling: key = true; break;
+        case kRocketLauncher: key = heldWhile(clock_ + 0.25f * static_cast<float>(mount), 0.5f, 0.1f); break;
+        case kRail: key = heldWhile(clock_, 0.5f, 0.1f); break;
+        case kHomingMissiles: key = pilot.homing_target >= 0 && heldWhile(clock_, 0.5f, 0.1f); break;
         default: break;
         }
     }
 }
 
-Input Player::next(const World& w, float dt) {
+// Nothing to shoot: torso, look and hands back to the front.
+void Player::rest(const World& w, const DesktopLook& look, float body, float dt, DesktopFrame& frame) {
+    turnTorso(w.pilot, 0.0f, body, dt, frame.keys);
+    const Aim front;
+    const Aim* hands[2] = {&front, &front};
+    moveMouse(look, front, hands, frame);
+}
+
+DesktopFrame Player::next(const World& w, const DesktopLook& look, float dt) {
     clock_ += dt;
-    Input input;
+    DesktopFrame frame;
     const Goal goal = choose(w);
-    steer(w, goal, dt, input);
+    const float body = steer(w, goal, dt, frame.keys);
     int target = goal.target;
     if (target < 0) target = nearestThreat(w, 150.0f);
     if (target >= 0) {
-        shoot(w, target, dt, input);
+        shoot(w, target, look, body, dt, frame);
     } else {
-        input.axes[2] = stick(w.pilot.angles[1] / (kTorsoTurnRate * dt));
+        rest(w, look, body, dt, frame);
     }
-    return input;
+    return frame;
 }
 
 template <typename NextInput>
@@ -393,12 +504,18 @@ World deployedMission(const std::filesystem::path& root, int campaign, int missi
 }
 
 PlayResult playStill(World& world, float seconds) {
-    return play(world, seconds, [](const World&) { return Input{}; });
+    const Input still = desktopInput(HeldKeys{}, DesktopLook{}, true, Frontend::kPlaying);
+    return play(world, seconds, [&](const World&) { return still; });
 }
 
 PlayResult playScripted(World& world, float seconds) {
     Player player;
-    return play(world, seconds, [&](const World& w) { return player.next(w, kPlayFrame); });
+    DesktopLook look;
+    return play(world, seconds, [&](const World& w) {
+        const DesktopFrame frame = player.next(w, look, kPlayFrame);
+        applyMouseMotion(look, frame.keys, frame.mouseX, frame.mouseY);
+        return desktopInput(frame.keys, look, true, Frontend::kPlaying);
+    });
 }
 
 }  // namespace bastion::testing_support

@@ -4,9 +4,12 @@
 
 #include "world/world.h"
 
-// A player made of test code: it drives World::step with the Input that the
-// keyboard, the mouse and the hand keys give a desktop player, to find out
-// whether the demo missions can be learnt and won.
+// A player made of test code, to find out whether the demo missions can be
+// learnt and won. Each frame it holds keys and moves the mouse as a desktop
+// player does, and the shell's desktop mapping (shell/desktop_input.h) turns
+// these into the Input for World::step: walking, body and torso turns are
+// keys held for whole frames (-1, 0 or +1), the look and the hands (moved
+// with Z or C held) follow the mouse in whole pixels.
 namespace bastion::testing_support {
 
 inline constexpr float kPlayFrame = 1.0f / 30.0f;
@@ -25,7 +28,7 @@ struct PlayResult {
     float health = 0.0f;
 };
 
-// A pilot who neither moves nor fires, until the outcome or `seconds`.
+// A pilot who touches neither keys nor mouse, until the outcome or `seconds`.
 PlayResult playStill(World& world, float seconds);
 
 // The scripted player, until the outcome or `seconds`.

@@ -84,9 +84,10 @@ TEST(CampaignDifficulty, ShotsAndHealthRiseAcrossEachCampaign) {
     }
 }
 
-// Every demo mission is won by a scripted player who gives the Input a
-// desktop player gives, armed with the weapons the campaign handed out for
-// the missions before it.
+// Every demo mission is won by a scripted player who plays with the keys and
+// the mouse of the desktop (turning and walking by keys held for whole
+// frames), armed with the weapons the campaign handed out for the missions
+// before it.
 TEST_P(CampaignPlay, ScriptedPlayerWins) {
     const auto [campaign, mission] = GetParam();
     World world = deployedMission(demoContent(), campaign, mission, loadoutBefore(campaign, mission));
