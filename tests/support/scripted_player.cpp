@@ -64,14 +64,18 @@ float turnTorso(const Pilot& pilot, float wanted, float body, float dt, HeldKeys
 
 bool heldWhile(float clock, float period, float held) { return std::fmod(clock, period) < held; }
 
+// The hips' grenade racks, to the torso's right (+1) and left (-1).
+constexpr float kHipSides[] = {1.0f, -1.0f};
+
 // Where a grenade from a hip lands, in horizontal distance from the eye, for
 // an aim pitch: the flight of the projectile step, on ground of height
 // `floor`.
-float grenadeReach(const Pilot& pilot, float pitch, float floor, float dt, std::vector<Vec3>* path = nullptr) {
+float grenadeReach(const Pilot& pilot, float pitch, float floor, float dt, std::vector<Vec3>* path = nullptr,
+                   float side = kHipSides[0]) {
     const Vec3 eye = eyePosition(pilot);
     const float heading = torsoHeading(pilot);
     const Vec3 right{std::cos(heading), 0.0f, -std::sin(heading)};
-    const Vec3 muzzle = eye + right * 2.0f + Vec3{0.0f, -6.0f, 0.0f};
+    const Vec3 muzzle = eye + right * (2.0f * side) + Vec3{0.0f, -6.0f, 0.0f};
     const Vec3 aim = eye + direction(heading, pitch) * 80.0f;
     const WeaponSpec& spec = weaponInfo(kGrenadeRack, 0);
     Vec3 velocity = normalize(aim - muzzle) * spec.speed;
@@ -388,14 +392,17 @@ void Player::shoot(const World& w, int index, const DesktopLook& look, float bod
         });
         const bool enough = static_cast<float>(inFlight) * weaponInfo(kGrenadeRack, w.campaign).damage >= t.health;
         const float pitch = grenadePitch(pilot, flat, t.position.y, dt);
-        // Nothing near the walker stands in the grenade's way.
+        // Nothing near the walker stands in either hip's grenade's way: both
+        // fire, and one that bursts on a wall beside the walker hurts it.
         bool blocked = false;
-        std::vector<Vec3> path;
-        if (std::isfinite(pitch)) grenadeReach(pilot, pitch, t.position.y, dt, &path);
-        for (std::size_t k = 1; k < path.size() && !blocked; ++k) {
-            const Vec3 step = path[k] - path[k - 1];
-            const AimTrace trace = w.traceAim(path[k - 1], step, length(step));
-            blocked = trace.target >= 0 && trace.target != index && ground(trace.end, pilot.position) < 30.0f;
+        for (const float side : kHipSides) {
+            std::vector<Vec3> path;
+            if (std::isfinite(pitch)) grenadeReach(pilot, pitch, t.position.y, dt, &path, side);
+            for (std::size_t k = 1; k < path.size() && !blocked; ++k) {
+                const Vec3 step = path[k] - path[k - 1];
+                const AimTrace trace = w.traceAim(path[k - 1], step, length(step));
+                blocked = trace.target >= 0 && trace.target != index && ground(trace.end, pilot.position) < 30.0f;
+            }
         }
         if (!nearSpared && !enough && !blocked && std::isfinite(pitch)) {
             lob = true;
