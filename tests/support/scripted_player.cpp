@@ -147,6 +147,98 @@ void moveMouse(const DesktopLook& look, Aim wantedLook, const Aim* const (&hands
     frame.keys.c = moved == 1;
 }
 
+
+// Water is crossed only on a deck that covers it: a road's corridor. A body
+// of water is taken to be crossed along its narrow axis (a canal runs along
+// its long one); 0 is x, 1 is z.
+int crossingAxis(const ProceduralWater& body) {
+    return body.bounds[2] - body.bounds[0] <= body.bounds[3] - body.bounds[1] ? 0 : 1;
+}
+
+float along(Vec3 p, int axis) { return axis == 0 ? p.x : p.z; }
+
+bool segmentMeetsBox(Vec3 a, Vec3 b, const float (&box)[4]) {
+    // Slab test on the ground plane.
+    float t0 = 0.0f, t1 = 1.0f;
+    const float start[2] = {a.x, a.z};
+    const float delta[2] = {b.x - a.x, b.z - a.z};
+    for (int k = 0; k < 2; ++k) {
+        const float low = box[k], high = box[k + 2];
+        if (std::fabs(delta[k]) < 1e-6f) {
+            if (start[k] < low || start[k] > high) return false;
+            continue;
+        }
+        float enter = (low - start[k]) / delta[k];
+        float leave = (high - start[k]) / delta[k];
+        if (enter > leave) std::swap(enter, leave);
+        t0 = std::max(t0, enter);
+        t1 = std::min(t1, leave);
+        if (t0 > t1) return false;
+    }
+    return true;
+}
+
+// Where to walk for `goal` when water the walker cannot wade lies between:
+// the near end of the bridge that makes the shortest way, then its far end.
+// The goal itself when no water is in the way, or none of it is bridged.
+Vec3 crossingWaypoint(const World& w, Vec3 from, Vec3 goal) {
+    constexpr float kBeyondBank = 12.0f;  // the ends are on the road, clear of the banks
+    constexpr float kWalkerRadius = 3.5f;
+    for (const ProceduralWater& body : w.water) {
+        const float* b = body.bounds;
+        const int axis = crossingAxis(body);
+        const int lateral = 1 - axis;
+        const float low = b[axis], high = b[axis + 2];
+        const float middle = 0.5f * (low + high);
+        const float goalSide = along(goal, axis) < middle ? -1.0f : 1.0f;
+        const Vec3 target = goal;
+        const float near = goalSide < 0.0f ? high + kBeyondBank : low - kBeyondBank;
+        const float far = goalSide < 0.0f ? low - kBeyondBank : high + kBeyondBank;
+        auto point = [&](float a, float l) { return axis == 0 ? Vec3{a, 0.0f, l} : Vec3{l, 0.0f, a}; };
+
+        float best = kNone;
+        Vec3 waypoint = goal;
+        for (const Rectangle& deck : w.cover) {
+            // A deck over this body, wide enough for the walker.
+            if (!(deck[0] < b[2] && b[0] < deck[2] && deck[1] < b[3] && b[1] < deck[3])) continue;
+            if (deck[axis] > low || deck[axis + 2] < high) continue;
+            const float side0 = std::max(deck[lateral], b[lateral]);
+            const float side1 = std::min(deck[lateral + 2], b[lateral + 2]);
+            const float slack = 0.5f * (side1 - side0) - kWalkerRadius - 1.0f;
+            if (slack <= 0.0f) continue;
+            const float centre = 0.5f * (side0 + side1);
+            const Vec3 entry = point(near, centre);
+            const Vec3 exit = point(far, centre);
+            const float a = along(from, axis);
+            const bool between = (a - near) * (a - far) <= 0.0f;
+            // On the deck already: straight on to its far end.
+            if (between && std::fabs(along(from, lateral) - centre) < slack) {
+                if (ground(from, exit) > 2.0f) return exit;
+                continue;
+            }
+            const float fromSide = along(from, axis) < middle ? -1.0f : 1.0f;
+            if (fromSide == goalSide) continue;
+            const float way = ground(from, entry) + ground(entry, exit) + ground(exit, target);
+            if (way < best) {
+                best = way;
+                waypoint = entry;
+            }
+        }
+        if (best == kNone) continue;
+        // Only where the straight way wets a foot.
+        const float box[4] = {b[0] - kWalkerRadius, b[1] - kWalkerRadius, b[2] + kWalkerRadius, b[3] + kWalkerRadius};
+        if (!segmentMeetsBox(from, goal, box)) continue;
+        bool dry = true;
+        const float d = ground(from, goal);
+        for (float s = 0.0f; s <= d && dry; s += 2.0f) {
+            const Vec3 p = from + (goal - from) * (s / std::max(d, 1e-3f));
+            dry = !w.hasWater(p.x, p.z, kWalkerRadius);
+        }
+        if (!dry) return waypoint;
+    }
+    return goal;
+}
+
 class Player {
 public:
     DesktopFrame next(const World& w, const DesktopLook& look, float dt);
@@ -284,7 +376,11 @@ float Player::steer(const World& w, const Goal& goal, float dt, HeldKeys& keys) 
         const Vec3 at = goal.point;
         const float d = ground(at, pilot.position);
         const float toward = bearing(pilot.position, at);
-        if (goal.reach) {
+        const Vec3 way = crossingWaypoint(w, pilot.position, at);
+        if (way.x != at.x || way.z != at.z) {
+            heading = bearing(pilot.position, way);
+            walk = true;
+        } else if (goal.reach) {
             heading = toward;
             walk = d > goal.radius;
         } else {
