@@ -191,7 +191,6 @@ Vec3 crossingWaypoint(const World& w, Vec3 from, Vec3 goal) {
         const float low = b[axis], high = b[axis + 2];
         const float middle = 0.5f * (low + high);
         const float goalSide = along(goal, axis) < middle ? -1.0f : 1.0f;
-        const Vec3 target = goal;
         const float near = goalSide < 0.0f ? high + kBeyondBank : low - kBeyondBank;
         const float far = goalSide < 0.0f ? low - kBeyondBank : high + kBeyondBank;
         auto point = [&](float a, float l) { return axis == 0 ? Vec3{a, 0.0f, l} : Vec3{l, 0.0f, a}; };
@@ -218,7 +217,7 @@ Vec3 crossingWaypoint(const World& w, Vec3 from, Vec3 goal) {
             }
             const float fromSide = along(from, axis) < middle ? -1.0f : 1.0f;
             if (fromSide == goalSide) continue;
-            const float way = ground(from, entry) + ground(entry, exit) + ground(exit, target);
+            const float way = ground(from, entry) + ground(entry, exit) + ground(exit, goal);
             if (way < best) {
                 best = way;
                 waypoint = entry;
