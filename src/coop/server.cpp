@@ -113,13 +113,14 @@ void Server::idle(std::chrono::steady_clock::time_point until) {
     using Clock = std::chrono::steady_clock;
     const vant::native_socket::Handle sockets[] = {transport_.socket(), relay_.socket()};
     bool readable[std::size(sockets)] = {};
-    while (vant::native_socket::waitReadable(sockets, readable, until)) {
+    // A readable socket makes the wait return at once, even past `until`.
+    while (Clock::now() < until && vant::native_socket::waitReadable(sockets, readable, until)) {
         std::uint64_t read = 0;
         if (readable[0]) read += transport_.drain(std::min(until, Clock::now() + kIdleSlice));
         if (readable[1]) read += relay_.drain(std::min(until, Clock::now() + kIdleSlice));
         // A socket that stays readable without giving anything (the relay
         // before its first poll) must not spin the rest of the wait.
-        if (read == 0) std::this_thread::sleep_for(std::min<Clock::duration>(until - Clock::now(), std::chrono::milliseconds(1)));
+        if (read == 0) std::this_thread::sleep_until(std::min(until, Clock::now() + std::chrono::milliseconds(1)));
     }
 }
 
