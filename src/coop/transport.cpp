@@ -1,6 +1,8 @@
 #include "coop/transport.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <stdexcept>
 
@@ -142,15 +144,49 @@ ENetPeer* Transport::connect(const std::string& server) {
     return peer;
 }
 
-std::vector<Event> Transport::poll() {
-    std::vector<Event> events;
+void Transport::take(ENetEvent& event, std::vector<Event>& events) {
     const std::size_t limit = server() ? kServerMessageLimit : kClientMessageLimit;
+    switch (event.type) {
+        case ENET_EVENT_TYPE_CONNECT:
+            if (server() && event.data != kProtocolMagic) {
+                enet_peer_disconnect_now(event.peer, kWrongProtocol);
+                break;
+            }
+            configurePeer(event.peer);
+            events.push_back({Event::kConnect, event.peer, nullptr, 0});
+            break;
+        case ENET_EVENT_TYPE_DISCONNECT:
+            events.push_back({Event::kDisconnect, event.peer, nullptr, 0, event.data});
+            break;
+        case ENET_EVENT_TYPE_RECEIVE: {
+            std::optional<nlohmann::json> message;
+            if (event.packet->dataLength <= limit) message = decodeMessage(event.packet->data, event.packet->dataLength);
+            enet_packet_destroy(event.packet);
+            if (message) {
+                events.push_back({Event::kMessage, event.peer, std::move(*message), event.channelID});
+            } else {
+                enet_peer_disconnect_now(event.peer, kBadMessage);
+                events.push_back({Event::kDisconnect, event.peer, nullptr, 0, kBadMessage});
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+std::vector<Event> Transport::poll() {
+    // What the reading between polls took from ENet comes first.
+    const std::size_t carried = std::min<std::size_t>(pending_.size(), kMaxEventsPerPoll);
+    std::vector<Event> events(std::make_move_iterator(pending_.begin()),
+                              std::make_move_iterator(pending_.begin() + static_cast<std::ptrdiff_t>(carried)));
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(carried));
     ENetEvent event;
     foreignCounter = &foreign_;
     const std::chrono::nanoseconds readUntil = bastion::platform::threadProcessorTime() + kPollReadTime;
     const auto timeLeft = [&] { return bastion::platform::threadProcessorTime() < readUntil; };
     std::uint64_t fromPeers = 0;
-    for (int serviced = 0; serviced < kMaxEventsPerPoll;) {
+    for (int serviced = static_cast<int>(carried); serviced < kMaxEventsPerPoll;) {
         const enet_uint32 readBefore = host_->totalReceivedPackets;
         const std::uint64_t foreignBefore = foreign_;
         const int result = enet_host_service(host_, &event, 0);
@@ -171,33 +207,7 @@ std::vector<Event> Transport::poll() {
             continue;
         }
         ++serviced;
-        switch (event.type) {
-            case ENET_EVENT_TYPE_CONNECT:
-                if (server() && event.data != kProtocolMagic) {
-                    enet_peer_disconnect_now(event.peer, kWrongProtocol);
-                    break;
-                }
-                configurePeer(event.peer);
-                events.push_back({Event::kConnect, event.peer, nullptr, 0});
-                break;
-            case ENET_EVENT_TYPE_DISCONNECT:
-                events.push_back({Event::kDisconnect, event.peer, nullptr, 0, event.data});
-                break;
-            case ENET_EVENT_TYPE_RECEIVE: {
-                std::optional<nlohmann::json> message;
-                if (event.packet->dataLength <= limit) message = decodeMessage(event.packet->data, event.packet->dataLength);
-                enet_packet_destroy(event.packet);
-                if (message) {
-                    events.push_back({Event::kMessage, event.peer, std::move(*message), event.channelID});
-                } else {
-                    enet_peer_disconnect_now(event.peer, kBadMessage);
-                    events.push_back({Event::kDisconnect, event.peer, nullptr, 0, kBadMessage});
-                }
-                break;
-            }
-            default:
-                break;
-        }
+        take(event, events);
     }
     foreignCounter = nullptr;
     return events;
@@ -208,14 +218,22 @@ std::uint64_t Transport::drain(Clock::time_point until) {
     std::uint64_t read = 0;
     do {
         const enet_uint32 readBefore = host_->totalReceivedPackets;
-        // Without an event to fill, ENet queues what the peers sent (and
-        // their connections and disconnections) for the next poll.
-        const int result = enet_host_service(host_, nullptr, 0);
+        // Events are taken as they come and kept for the next poll: a
+        // connection left undelivered in ENet stays half made, and ENet
+        // drops what that peer sends meanwhile. Beyond a poll's worth, ENet
+        // keeps them (without an event to fill it queues them itself).
+        ENetEvent event;
+        const bool room = pending_.size() < static_cast<std::size_t>(kMaxEventsPerPoll);
+        const int result = enet_host_service(host_, room ? &event : nullptr, 0);
         const enet_uint32 round = host_->totalReceivedPackets - readBefore;
         read += round;
         if (result < 0) {
             ++serviceErrors_;  // a datagram too long for ENet, as in poll
             ++read;
+            continue;
+        }
+        if (result > 0) {
+            take(event, pending_);
             continue;
         }
         if (round < kENetReceiveRound) break;

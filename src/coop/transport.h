@@ -78,7 +78,8 @@ public:
     // Reads the socket until it is empty or `until` passes, without handing
     // out events: datagrams from no peer are dropped as they come, so the
     // system's buffer keeps room for the peers', and what the peers sent
-    // waits in ENet for the next poll. For the time between two polls.
+    // waits for the next poll, which returns it first. For the time between
+    // two polls.
     // Returns how many datagrams it read.
     std::uint64_t drain(std::chrono::steady_clock::time_point until);
 
@@ -108,10 +109,14 @@ public:
 
 private:
     bool server() const;
+    // Turns one ENet event into what poll reports, and acts on a wrong
+    // protocol or a bad message.
+    void take(ENetEvent& event, std::vector<Event>& events);
 
     ENetHost* host_ = nullptr;
     std::uint64_t foreign_ = 0;
     std::uint64_t serviceErrors_ = 0;
+    std::vector<Event> pending_;  // taken by drain for the next poll
 };
 
 }  // namespace bastion::coop
