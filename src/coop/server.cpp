@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "coop/internal/wire_numbers.h"
 #include "coop/internal/snapshot_cbor.h"
+#include "platform/datagram_batch.h"
 #include "shell/shared/player_name.h"
 
 namespace bastion::coop {
@@ -21,6 +23,8 @@ constexpr float kIdleLimit = 15.0f;     // seconds in no room
 constexpr float kBroadcastInterval = 2.0f;
 constexpr u32 kSnapshotEvery = 3;
 constexpr std::uint64_t kVoiceSession = 1;
+// While both sockets are flooded, each is read for this long in turn.
+constexpr auto kIdleSlice = std::chrono::microseconds(500);
 
 std::uint16_t voicePortFor(std::uint16_t lobbyPort, std::uint16_t voicePort) {
     if (voicePort != 0) return voicePort;
@@ -103,6 +107,21 @@ void Server::step(float dt) {
     }
     relay_.poll(participants, kVoiceSession);
     transport_.flush();
+}
+
+void Server::idle(std::chrono::steady_clock::time_point until) {
+    using Clock = std::chrono::steady_clock;
+    const vant::native_socket::Handle sockets[] = {transport_.socket(), relay_.socket()};
+    bool readable[std::size(sockets)] = {};
+    // A readable socket makes the wait return at once, even past `until`.
+    while (Clock::now() < until && vant::native_socket::waitReadable(sockets, readable, until)) {
+        std::uint64_t read = 0;
+        if (readable[0]) read += transport_.drain(std::min(until, Clock::now() + kIdleSlice));
+        if (readable[1]) read += relay_.drain(std::min(until, Clock::now() + kIdleSlice));
+        // A socket that stays readable without giving anything (the relay
+        // before its first poll) must not spin the rest of the wait.
+        if (read == 0) std::this_thread::sleep_until(std::min(until, Clock::now() + std::chrono::milliseconds(1)));
+    }
 }
 
 void Server::message(ENetPeer* peer, const json& body, std::uint8_t channel) {
@@ -222,13 +241,15 @@ void Server::leave(ENetPeer* peer) {
 json Server::report() const {
     json rooms = json::array();
     for (const auto& [code, room] : rooms_) rooms.push_back(room->state());
-    return {{"port", transport_.port()},
+    json document = {{"port", transport_.port()},
             {"voice", relay_.report()},
             {"rooms", std::move(rooms)},
             {"peers", peers_.size()},
             {"snapshots_skipped", skippedSnapshots_},
             {"foreign_datagrams", transport_.foreign()},
             {"service_errors", transport_.serviceErrors()}};
+    if (const auto overflowed = transport_.overflowed()) document["overflowed_datagrams"] = *overflowed;
+    return document;
 }
 
 }  // namespace bastion::coop

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -39,9 +40,17 @@ public:
     // One server tick of dt seconds.
     void step(float dt);
 
+    // For the time between two steps: waits on the lobby and voice sockets
+    // until `until` and reads what arrives. Stray datagrams are dropped as
+    // they come, so that a flood cannot fill the system's buffers and push
+    // the players' datagrams out while the server has time to spare; the
+    // players' own wait for the next step. Returns at `until` at the latest.
+    void idle(std::chrono::steady_clock::time_point until);
+
     // {"port", "voice", "rooms", "peers"}, plus the count of snapshots that
-    // could not be sent, of datagrams the lobby port dropped as foreign and
-    // of ENet service errors read past (datagrams too long for ENet).
+    // could not be sent, and the lobby port's dropped datagrams by reason:
+    // foreign, ENet service errors read past (datagrams too long for ENet)
+    // and, where the system says, those it dropped because the socket was full.
     nlohmann::json report() const;
 
     struct Peer {

@@ -1,24 +1,37 @@
 #include "coop/transport.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <mutex>
 #include <stdexcept>
 
 #include "coop/internal/message_decode.h"
 #include "net/endpoint.h"
+#include "platform/datagram_batch.h"
+#include "platform/thread_clock.h"
 
 namespace bastion::coop {
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 constexpr int kMaxEventsPerPoll = 256;
 // ENet reads at most this many datagrams per service call and then reports
 // nothing pending even when more wait in the socket.
 constexpr std::uint64_t kENetReceiveRound = 256;
-// Receive rounds' worth of datagrams one poll reads: a flood of datagrams
-// from no peer is read and dropped at this pace instead of filling the
-// socket buffer so that the peers' own datagrams are lost, and the poll
-// stays bounded (a garbage datagram costs about a microsecond).
-constexpr std::uint64_t kMaxDatagramsPerPoll = 8 * kENetReceiveRound;
+// Receive rounds' worth of the peers' datagrams one poll reads, so that the
+// peers' traffic cannot stretch a step without end.
+constexpr std::uint64_t kMaxPeerDatagramsPerPoll = 8 * kENetReceiveRound;
+// Datagrams from no peer (and those too long for ENet) are bounded by the
+// processor time the poll spends instead: a stray datagram costs a system
+// call and little else, about a microsecond, and one machine can send
+// hundreds of thousands a second. A count bound let them fill the system's
+// buffer while the server idled, so that the peers' own datagrams were
+// lost; counting them against the peers' bound let them crowd the peers'
+// datagrams out of a poll. Processor time, not the wall clock, so that a
+// poll the machine leaves waiting for a core still reads its share.
+constexpr auto kPollReadTime = std::chrono::milliseconds(3);
 // A server's socket holds a slow step's worth of 128 peers' datagrams (and
 // of a flood beside them) instead of ENet's 256 kB. The system may grant less.
 constexpr int kServerReceiveBuffer = 4 << 20;
@@ -115,6 +128,10 @@ std::uint64_t Transport::foreign() const { return foreign_; }
 
 std::uint64_t Transport::serviceErrors() const { return serviceErrors_; }
 
+std::optional<std::uint64_t> Transport::overflowed() const { return vant::native_socket::receiveDrops(host_->socket); }
+
+int Transport::socket() const { return host_->socket; }
+
 ENetPeer* Transport::connect(const std::string& server) {
     const vant::net::Endpoint endpoint = vant::net::parseEndpoint(server, kDefaultLobbyPort);
     ENetAddress address{};
@@ -127,62 +144,102 @@ ENetPeer* Transport::connect(const std::string& server) {
     return peer;
 }
 
-std::vector<Event> Transport::poll() {
-    std::vector<Event> events;
+void Transport::take(ENetEvent& event, std::vector<Event>& events) {
     const std::size_t limit = server() ? kServerMessageLimit : kClientMessageLimit;
+    switch (event.type) {
+        case ENET_EVENT_TYPE_CONNECT:
+            if (server() && event.data != kProtocolMagic) {
+                enet_peer_disconnect_now(event.peer, kWrongProtocol);
+                break;
+            }
+            configurePeer(event.peer);
+            events.push_back({Event::kConnect, event.peer, nullptr, 0});
+            break;
+        case ENET_EVENT_TYPE_DISCONNECT:
+            events.push_back({Event::kDisconnect, event.peer, nullptr, 0, event.data});
+            break;
+        case ENET_EVENT_TYPE_RECEIVE: {
+            std::optional<nlohmann::json> message;
+            if (event.packet->dataLength <= limit) message = decodeMessage(event.packet->data, event.packet->dataLength);
+            enet_packet_destroy(event.packet);
+            if (message) {
+                events.push_back({Event::kMessage, event.peer, std::move(*message), event.channelID});
+            } else {
+                enet_peer_disconnect_now(event.peer, kBadMessage);
+                events.push_back({Event::kDisconnect, event.peer, nullptr, 0, kBadMessage});
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+std::vector<Event> Transport::poll() {
+    // What the reading between polls took from ENet comes first.
+    const std::size_t carried = std::min<std::size_t>(pending_.size(), kMaxEventsPerPoll);
+    std::vector<Event> events(std::make_move_iterator(pending_.begin()),
+                              std::make_move_iterator(pending_.begin() + static_cast<std::ptrdiff_t>(carried)));
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(carried));
     ENetEvent event;
     foreignCounter = &foreign_;
-    std::uint64_t datagrams = 0;
-    for (int serviced = 0; serviced < kMaxEventsPerPoll;) {
+    const std::chrono::nanoseconds readUntil = bastion::platform::threadProcessorTime() + kPollReadTime;
+    const auto timeLeft = [&] { return bastion::platform::threadProcessorTime() < readUntil; };
+    std::uint64_t fromPeers = 0;
+    for (int serviced = static_cast<int>(carried); serviced < kMaxEventsPerPoll;) {
         const enet_uint32 readBefore = host_->totalReceivedPackets;
+        const std::uint64_t foreignBefore = foreign_;
         const int result = enet_host_service(host_, &event, 0);
         const enet_uint32 read = host_->totalReceivedPackets - readBefore;
-        datagrams += read;
+        fromPeers += read - (foreign_ - foreignBefore);
         if (result < 0) {
             // ENet fails the whole service call for a datagram longer than
             // its 4096-byte buffer, after taking it off the socket. Anyone
             // can send one, so it ends this read, not the step's reading:
             // the datagrams behind it, the peers' own among them, are read
-            // on. It counts as a datagram read, which bounds the retries.
+            // on, as long as the poll has time.
             ++serviceErrors_;
-            if (++datagrams >= kMaxDatagramsPerPoll) break;
+            if (!timeLeft()) break;
             continue;
         }
         if (result == 0) {
-            if (read < kENetReceiveRound || datagrams >= kMaxDatagramsPerPoll) break;
+            if (read < kENetReceiveRound || fromPeers >= kMaxPeerDatagramsPerPoll || !timeLeft()) break;
             continue;
         }
         ++serviced;
-        switch (event.type) {
-            case ENET_EVENT_TYPE_CONNECT:
-                if (server() && event.data != kProtocolMagic) {
-                    enet_peer_disconnect_now(event.peer, kWrongProtocol);
-                    break;
-                }
-                configurePeer(event.peer);
-                events.push_back({Event::kConnect, event.peer, nullptr, 0});
-                break;
-            case ENET_EVENT_TYPE_DISCONNECT:
-                events.push_back({Event::kDisconnect, event.peer, nullptr, 0, event.data});
-                break;
-            case ENET_EVENT_TYPE_RECEIVE: {
-                std::optional<nlohmann::json> message;
-                if (event.packet->dataLength <= limit) message = decodeMessage(event.packet->data, event.packet->dataLength);
-                enet_packet_destroy(event.packet);
-                if (message) {
-                    events.push_back({Event::kMessage, event.peer, std::move(*message), event.channelID});
-                } else {
-                    enet_peer_disconnect_now(event.peer, kBadMessage);
-                    events.push_back({Event::kDisconnect, event.peer, nullptr, 0, kBadMessage});
-                }
-                break;
-            }
-            default:
-                break;
-        }
+        take(event, events);
     }
     foreignCounter = nullptr;
     return events;
+}
+
+std::uint64_t Transport::drain(Clock::time_point until) {
+    foreignCounter = &foreign_;
+    std::uint64_t read = 0;
+    do {
+        const enet_uint32 readBefore = host_->totalReceivedPackets;
+        // Events are taken as they come and kept for the next poll: a
+        // connection left undelivered in ENet stays half made, and ENet
+        // drops what that peer sends meanwhile. Beyond a poll's worth, ENet
+        // keeps them (without an event to fill it queues them itself).
+        ENetEvent event;
+        const bool room = pending_.size() < static_cast<std::size_t>(kMaxEventsPerPoll);
+        const int result = enet_host_service(host_, room ? &event : nullptr, 0);
+        const enet_uint32 round = host_->totalReceivedPackets - readBefore;
+        read += round;
+        if (result < 0) {
+            ++serviceErrors_;  // a datagram too long for ENet, as in poll
+            ++read;
+            continue;
+        }
+        if (result > 0) {
+            take(event, pending_);
+            continue;
+        }
+        if (round < kENetReceiveRound) break;
+    } while (Clock::now() < until);
+    foreignCounter = nullptr;
+    return read;
 }
 
 void Transport::send(ENetPeer* peer, const nlohmann::json& message, std::uint8_t channel) {

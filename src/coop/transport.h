@@ -1,6 +1,8 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -66,10 +68,20 @@ public:
     ENetPeer* connect(const std::string& server);
 
     // What happened since the last poll, at most 256 ENet events and eight
-    // ENet receive rounds' worth of datagrams. A peer that sends a bad packet
-    // or the wrong protocol is disconnected here; nothing a remote side sends
-    // makes this throw or stops the reading.
+    // ENet receive rounds' worth of the peers' datagrams. Datagrams from no
+    // peer do not count against those: they are read and dropped for as long
+    // as they come, up to a few milliseconds a poll. A peer that sends a bad
+    // packet or the wrong protocol is disconnected here; nothing a remote side
+    // sends makes this throw or stops the reading.
     std::vector<Event> poll();
+
+    // Reads the socket until it is empty or `until` passes, without handing
+    // out events: datagrams from no peer are dropped as they come, so the
+    // system's buffer keeps room for the peers', and what the peers sent
+    // waits for the next poll, which returns it first. For the time between
+    // two polls.
+    // Returns how many datagrams it read.
+    std::uint64_t drain(std::chrono::steady_clock::time_point until);
 
     // Queues one message; silently nothing for a peer that is not connected,
     // and a graceful disconnect of a peer with more than 4 MiB queued. Throws
@@ -83,19 +95,28 @@ public:
 
     void flush();
     std::uint16_t port() const;
+    // The socket, to wait on it.
+    int socket() const;
     // Datagrams dropped unread because they came from no peer of this host
     // and asked for no connection (garbage, or a peer's stale session).
     std::uint64_t foreign() const;
     // ENet service calls that failed and were read past: on this end almost
     // always a datagram longer than ENet's buffer, which it drops unread.
     std::uint64_t serviceErrors() const;
+    // Datagrams the system dropped because the socket was full; nothing
+    // where it cannot say.
+    std::optional<std::uint64_t> overflowed() const;
 
 private:
     bool server() const;
+    // Turns one ENet event into what poll reports, and acts on a wrong
+    // protocol or a bad message.
+    void take(ENetEvent& event, std::vector<Event>& events);
 
     ENetHost* host_ = nullptr;
     std::uint64_t foreign_ = 0;
     std::uint64_t serviceErrors_ = 0;
+    std::vector<Event> pending_;  // taken by drain for the next poll
 };
 
 }  // namespace bastion::coop

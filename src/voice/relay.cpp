@@ -1,12 +1,17 @@
 #include "voice/relay.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <deque>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/datagram_batch.h"
 #include "platform/secure_random.h"
+#include "platform/thread_clock.h"
 #include "voice/internal/credentials.h"
 #include "voice/internal/datagram_socket.h"
 #include "voice/internal/opus_packet.h"
@@ -21,11 +26,38 @@ constexpr double datagramsPerSecond = 55.0;
 constexpr std::chrono::seconds forwardSilenceLimit{5};
 constexpr float proximityRange = 60.0f;
 constexpr std::uint32_t replayWindow = 64;
-// Datagrams one poll acts on. Rejected ones do not count, up to a bound on
-// reads, so that a flood of stray datagrams is read and dropped cheaply
-// instead of crowding the speakers out of the socket buffer.
+// Datagrams one poll acts on. Rejected ones do not count: a flood of stray
+// datagrams is read and dropped cheaply instead of crowding the speakers
+// out of the socket buffer, and its reading is bounded by the processor
+// time the poll spends instead (not the wall clock, which a busy machine
+// stretches). One machine sends hundreds of thousands a second, so a count
+// bound on reads let the system's buffer overflow and drop the speakers'
+// datagrams too.
 constexpr std::uint64_t datagramsPerPoll = 128;
-constexpr int batchesPerPoll = 8;
+constexpr auto pollReadTime = std::chrono::milliseconds(2);
+// Datagrams read in one system call, each into a buffer longer than any
+// datagram the relay keeps, so that a longer one shows as cut.
+constexpr std::size_t batchSize = 64;
+constexpr std::size_t slotBytes = 512;
+// Datagrams read between polls that passed the checks needing no
+// participants wait for the next poll. The rate limit keeps a player's share
+// small, so this bound is reached only by a player the limit already
+// rejects most of; beyond it they are dropped.
+constexpr std::size_t heldLimit = 2048;
+
+enum Drop : std::size_t {
+    oversized,      // 444 bytes or more: nobody's datagram
+    malformed,      // short, or not "VNV1"
+    unknownToken,   // no admitted player's
+    rateExceeded,   // the player's allowance is used up
+    wrongSession,
+    notParticipant,
+    badVoice,       // inactive sender, bad size, channel, Opus or sequence
+    backlog,        // read between polls beyond the held bound
+    dropReasons,
+};
+constexpr const char* dropNames[dropReasons] = {"oversized", "malformed", "unknown_token", "rate",
+                                                "session", "not_participant", "bad_voice", "backlog"};
 
 // The entry that speaks for each player: its first one in the list, so a
 // list that names a player twice still gives one answer per player. Kept in
@@ -60,18 +92,43 @@ struct Relay::Impl {
         SteadyTime lastHeard{};
     };
 
+    // A datagram read between polls, waiting for the next one.
+    struct Held {
+        std::uint32_t player = 0;
+        sockaddr_storage sender{};
+        socklen_t senderLength = 0;
+        std::vector<std::byte> bytes;
+    };
+
     DatagramSocket socket;
     std::map<std::uint32_t, Peer> peers;
     std::map<wire::Token, std::uint32_t> players;  // by token: every datagram is looked up
     std::uint64_t received = 0;
     std::uint64_t forwarded = 0;
     std::uint64_t rejected = 0;
+    std::array<std::uint64_t, dropReasons> dropped{};
     TimeSource now;
     RandomSource random;
     std::vector<const Participant*> participantsById;  // of the current poll, kept for its capacity
+    std::optional<std::uint64_t> lastSession;  // of the last poll
+    std::deque<Held> held;
+    std::vector<std::byte> buffers = std::vector<std::byte>(batchSize * slotBytes);
+    std::array<native_socket::ReceivedDatagram, batchSize> slots{};
 
-    // False when the datagram was rejected.
-    bool handle(const Datagram& datagram, std::uint64_t session, SteadyTime time);
+    // Reads one batch into `slots`; how many.
+    std::size_t read();
+    void reject(Drop reason) {
+        ++rejected;
+        ++dropped[reason];
+    }
+    // The checks that need no participants, up to spending the allowance:
+    // the player whose datagram it is, or nothing when it was rejected.
+    std::optional<std::uint32_t> screen(std::span<const std::byte> bytes, std::uint64_t session, SteadyTime time);
+    // The rest, for a datagram that passed the screen. False when rejected.
+    bool act(std::uint32_t id, std::span<const std::byte> bytes, const sockaddr_storage& sender,
+             socklen_t senderLength, std::uint64_t session, SteadyTime time);
+    // Both, for a datagram read in a poll.
+    bool handle(const native_socket::ReceivedDatagram& datagram, std::uint64_t session, SteadyTime time);
     void forward(std::uint32_t speakerId, const Participant& speaker, const wire::ClientDatagram& voice,
                  std::uint64_t session, SteadyTime time);
 };
@@ -96,41 +153,60 @@ bool acceptSequence(std::uint32_t sequence, std::uint32_t& highest, std::uint64_
 
 }  // namespace
 
-bool Relay::Impl::handle(const Datagram& datagram, std::uint64_t session, SteadyTime time) {
-    ++received;
-    const auto client = wire::decodeClient(datagram.bytes);
+std::size_t Relay::Impl::read() {
+    for (std::size_t i = 0; i < batchSize; ++i) slots[i].buffer = std::span(buffers).subspan(i * slotBytes, slotBytes);
+    return native_socket::receiveBatch(socket.handle(), slots);
+}
+
+std::optional<std::uint32_t> Relay::Impl::screen(std::span<const std::byte> bytes, std::uint64_t session,
+                                                  SteadyTime time) {
+    const auto client = wire::decodeClient(bytes);
     if (!client) {
-        ++rejected;
-        return false;
+        reject(malformed);
+        return std::nullopt;
     }
     const auto player = players.find(client->token);
     const auto found = player == players.end() ? peers.end() : peers.find(player->second);
     if (found == peers.end()) {
-        ++rejected;
-        return false;
+        reject(unknownToken);
+        return std::nullopt;
     }
-    const std::uint32_t id = found->first;
     Peer& peer = found->second;
-
     const double elapsed = std::chrono::duration<double>(time - peer.lastRefill).count();
     peer.allowance = std::min(peer.allowance + elapsed * datagramsPerSecond, burstAllowance);
     peer.lastRefill = time;
-    if (peer.allowance < 1.0 || client->session != session) {
-        ++rejected;
-        return false;
+    if (peer.allowance < 1.0) {
+        reject(rateExceeded);
+        return std::nullopt;
+    }
+    if (client->session != session) {
+        reject(wrongSession);
+        return std::nullopt;
     }
     peer.allowance -= 1.0;
+    return found->first;
+}
 
-    const Participant* sender = findParticipant(participantsById, id);
-    if (sender == nullptr) {
-        ++rejected;
+bool Relay::Impl::act(std::uint32_t id, std::span<const std::byte> bytes, const sockaddr_storage& sender,
+                      socklen_t senderLength, std::uint64_t session, SteadyTime time) {
+    const auto client = wire::decodeClient(bytes);
+    const auto found = peers.find(id);
+    // Held since a poll of another session, or removed meanwhile.
+    if (found == peers.end() || client->session != session) {
+        reject(found == peers.end() ? unknownToken : wrongSession);
+        return false;
+    }
+    Peer& peer = found->second;
+    const Participant* speaker = findParticipant(participantsById, id);
+    if (speaker == nullptr) {
+        reject(notParticipant);
         return false;
     }
 
-    const std::size_t size = datagram.bytes.size();
+    const std::size_t size = bytes.size();
     if (size == wire::clientHeaderBytes && client->channel == wire::helloChannel && client->sequence == 0) {
-        peer.address = datagram.sender;
-        peer.addressLength = datagram.senderLength;
+        peer.address = sender;
+        peer.addressLength = senderLength;
         peer.registered = true;
         peer.lastHeard = time;
         socket.sendTo(wire::encode(wire::RelayDatagram{peer.token, 0, 0, session, wire::helloChannel, 0.0f, 0.0f, {}}),
@@ -138,19 +214,30 @@ bool Relay::Impl::handle(const Datagram& datagram, std::uint64_t session, Steady
         return true;
     }
 
-    const bool voice = sender->active && size > wire::clientHeaderBytes && size <= wire::clientHeaderBytes + maxOpusBytes &&
+    const bool voice = speaker->active && size > wire::clientHeaderBytes && size <= wire::clientHeaderBytes + maxOpusBytes &&
                        client->channel <= 1 && validOpus(client->opus) && client->sequence != 0 &&
                        acceptSequence(client->sequence, peer.highestSequence, peer.window);
     if (!voice) {
-        ++rejected;
+        reject(badVoice);
         return false;
     }
-    peer.address = datagram.sender;
-    peer.addressLength = datagram.senderLength;
+    peer.address = sender;
+    peer.addressLength = senderLength;
     peer.registered = true;
     peer.lastHeard = time;
-    forward(id, *sender, *client, session, time);
+    forward(id, *speaker, *client, session, time);
     return true;
+}
+
+bool Relay::Impl::handle(const native_socket::ReceivedDatagram& datagram, std::uint64_t session, SteadyTime time) {
+    ++received;
+    if (datagram.truncated || datagram.length >= wire::oversizedBytes) {
+        reject(oversized);
+        return false;
+    }
+    const std::span<const std::byte> bytes = datagram.buffer.first(datagram.length);
+    const auto id = screen(bytes, session, time);
+    return id && act(*id, bytes, datagram.sender, datagram.senderLength, session, time);
 }
 
 // Walks the poll's participants by id rather than every admitted peer: a
@@ -212,27 +299,73 @@ void Relay::remove(std::uint32_t player) {
 }
 
 void Relay::poll(std::span<const Participant> participants, std::uint64_t session) {
-    const SteadyTime time = impl_->now();
-    indexParticipants(participants, impl_->participantsById);
+    Impl& state = *impl_;
+    const SteadyTime time = state.now();
+    state.lastSession = session;
+    indexParticipants(participants, state.participantsById);
     std::uint64_t actedOn = 0;
-    for (int batch = 0; batch < batchesPerPoll && actedOn < datagramsPerPoll; ++batch) {
-        bool mayHoldMore = false;
-        const std::vector<Datagram> datagrams = impl_->socket.receive(&mayHoldMore);
-        for (const Datagram& datagram : datagrams) {
-            if (impl_->handle(datagram, session, time)) ++actedOn;
-        }
-        if (!mayHoldMore) break;
+    // What was read since the last poll came first.
+    while (!state.held.empty() && actedOn < datagramsPerPoll) {
+        const Impl::Held& datagram = state.held.front();
+        if (state.act(datagram.player, datagram.bytes, datagram.sender, datagram.senderLength, session, time)) ++actedOn;
+        state.held.pop_front();
     }
-    impl_->participantsById.clear();  // they are the caller's, valid only during the call
+    const std::chrono::nanoseconds readUntil = bastion::platform::threadProcessorTime() + pollReadTime;
+    while (actedOn < datagramsPerPoll) {
+        const std::size_t got = state.read();
+        for (std::size_t i = 0; i < got; ++i) {
+            if (state.handle(state.slots[i], session, time)) ++actedOn;
+        }
+        if (got < batchSize || bastion::platform::threadProcessorTime() >= readUntil) break;
+    }
+    state.participantsById.clear();  // they are the caller's, valid only during the call
 }
 
+std::uint64_t Relay::drain(std::chrono::steady_clock::time_point until) {
+    Impl& state = *impl_;
+    // The screen needs the session, which the first poll brings; until
+    // then everything waits in the socket.
+    if (!state.lastSession) return 0;
+    const SteadyTime time = state.now();
+    std::uint64_t read = 0;
+    for (;;) {
+        const std::size_t got = state.read();
+        read += got;
+        for (std::size_t i = 0; i < got; ++i) {
+            const native_socket::ReceivedDatagram& datagram = state.slots[i];
+            ++state.received;
+            if (datagram.truncated || datagram.length >= wire::oversizedBytes) {
+                state.reject(oversized);
+                continue;
+            }
+            const std::span<const std::byte> bytes = datagram.buffer.first(datagram.length);
+            const auto id = state.screen(bytes, *state.lastSession, time);
+            if (!id) continue;
+            if (state.held.size() >= heldLimit) {
+                state.reject(backlog);
+                continue;
+            }
+            state.held.push_back({*id, datagram.sender, datagram.senderLength, {bytes.begin(), bytes.end()}});
+        }
+        if (got < batchSize || std::chrono::steady_clock::now() >= until) break;
+    }
+    return read;
+}
+
+int Relay::socket() const { return impl_->socket.handle(); }
+
 nlohmann::json Relay::report() const {
-    return {
+    nlohmann::json report = {
         {"received", impl_->received},
         {"forwarded", impl_->forwarded},
         {"rejected", impl_->rejected},
         {"port", static_cast<std::uint64_t>(port())},
     };
+    nlohmann::json byReason = nlohmann::json::object();
+    for (std::size_t reason = 0; reason < dropReasons; ++reason) byReason[dropNames[reason]] = impl_->dropped[reason];
+    report["rejected_by_reason"] = std::move(byReason);
+    if (const auto overflowed = native_socket::receiveDrops(impl_->socket.handle())) report["overflowed"] = *overflowed;
+    return report;
 }
 
 }  // namespace vant::voice

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -35,7 +36,23 @@ public:
     // working. Throws std::runtime_error "Cannot obtain voice session credentials".
     nlohmann::json admit(std::uint32_t player);
     void remove(std::uint32_t player);
+    // Acts on what arrived: at most 128 hellos and voice datagrams a call,
+    // those read by `drain` first. Rejected datagrams do not count against
+    // that; they are read and dropped for up to 2 ms of processor time a call.
     void poll(std::span<const Participant> participants, std::uint64_t session);
+    // Reads the socket until it is empty or `until` passes, for the time
+    // between two polls: datagrams that need no participants to be rejected
+    // (malformed, of no admitted player, beyond a player's rate or of
+    // another session) are dropped at once, so the system's buffer keeps
+    // room for the players'; the rest waits for the next poll. Reads nothing
+    // before the first poll.
+    // Returns how many datagrams it read.
+    std::uint64_t drain(std::chrono::steady_clock::time_point until);
+    // The socket, to wait on it.
+    int socket() const;
+    // {"received", "forwarded", "rejected", "port"}, the rejected ones by
+    // reason ("rejected_by_reason"), and "overflowed": datagrams the system
+    // dropped because the socket was full, where it can say.
     nlohmann::json report() const;
 
 private:

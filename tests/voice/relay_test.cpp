@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <linux/sock_diag.h>
+#include <sys/socket.h>
+
 #include <array>
 #include <map>
 #include <string>
+#include <thread>
 
 #include "support/refusal.h"
 #include "voice/raw_udp.h"
@@ -87,6 +91,25 @@ struct FourPlayers : ::testing::Test {
     }
 
     std::uint64_t count(const char* key) { return relay.report()[key].get<std::uint64_t>(); }
+
+    // Waits until what the relay's socket holds stops growing for a few
+    // milliseconds: everything sent has arrived.
+    void settled() {
+        const auto queued = [&] {
+            std::array<std::uint32_t, SK_MEMINFO_VARS> memory{};
+            socklen_t length = sizeof memory;
+            ::getsockopt(relay.socket(), SOL_SOCKET, SO_MEMINFO, memory.data(), &length);
+            return memory[SK_MEMINFO_RMEM_ALLOC];
+        };
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        std::uint32_t last = queued();
+        for (int still = 0; still < 5 && std::chrono::steady_clock::now() < deadline;) {
+            std::this_thread::sleep_for(1ms);
+            const std::uint32_t now = queued();
+            still = now == last ? still + 1 : 0;
+            last = now;
+        }
+    }
 };
 
 TEST_F(FourPlayers, HelloIsAcknowledgedByteForByte) {
@@ -171,14 +194,17 @@ TEST_F(FourPlayers, ForgedAndMalformedDatagramsAreRejected) {
     EXPECT_TRUE(hearers().empty());
 }
 
-TEST_F(FourPlayers, OversizedDatagramsAreCountedNowhere) {
+// A datagram too long to be anyone's is dropped before it is judged, but
+// counted all the same, or a flood of them would not show in the report.
+TEST_F(FourPlayers, OversizedDatagramsAreCountedAsRejected) {
     const std::uint64_t received = count("received");
     send(1, clientDatagram(tokens[1], 1, session, 1, opusPayload(600)));
-    --sent;
-    voice(1, 2, 1);  // behind it, so the relay has certainly seen both
+    send(1, Bytes().fill(444, 0x56));
+    voice(1, 2, 1);  // behind them, so the relay has certainly seen all three
     pollRelay();
-    EXPECT_EQ(count("received"), received + 1);
-    EXPECT_EQ(count("rejected"), 0u);
+    EXPECT_EQ(count("received"), received + 3);
+    EXPECT_EQ(count("rejected"), 2u);
+    EXPECT_EQ(relay.report()["rejected_by_reason"]["oversized"], 2u);
 }
 
 // Stray datagrams do not use up a poll's budget: a speaker behind a flood is
@@ -189,13 +215,48 @@ TEST_F(FourPlayers, OnePollReadsPastAFloodToTheSpeaker) {
     constexpr std::uint64_t kStray = 400;
     for (std::uint64_t i = 0; i < kStray; ++i) {
         send(4, stray.data);
-        send(4, oversized.data);  // dropped unread, yet a read all the same
+        send(4, oversized.data);
     }
     voice(1, 1, 1);
+    // Loopback hands datagrams over a moment after they are sent; a poll
+    // only takes what has arrived.
+    settled();
     const std::uint64_t rejected = count("rejected");
     relay.poll(participants, session);
-    EXPECT_EQ(count("rejected") - rejected, kStray);
+    EXPECT_EQ(count("rejected") - rejected, 2 * kStray);
     EXPECT_EQ(hearers(), (std::vector<std::uint32_t>{2, 3}));
+}
+
+// Between two polls the relay reads what comes and drops at once what needs
+// no participants to be judged; a speaker's voice waits for the next poll,
+// which forwards it. Every drop is counted by its reason.
+TEST_F(FourPlayers, DrainingBetweenPollsDropsStraysAndKeepsTheSpeakers) {
+    const std::vector<std::byte> forgedToken(16, std::byte{0xEE});
+    const struct {
+        Bytes datagram;
+        const char* reason;
+    } strays[] = {
+        {Bytes().fill(1, 0), "malformed"},
+        {Bytes().fill(600, 0), "oversized"},
+        {clientDatagram(forgedToken, 1, session, 1, opusPayload()), "unknown_token"},
+        {clientDatagram(tokens[4], 1, session + 1, 1, opusPayload()), "session"},
+    };
+    constexpr std::uint64_t kEach = 100;
+    for (std::uint64_t i = 0; i < kEach; ++i)
+        for (const auto& stray : strays) send(4, stray.datagram);
+    voice(1, 1, 1);
+    const auto deadline = std::chrono::steady_clock::now() + 5s;
+    while (count("received") < sent && std::chrono::steady_clock::now() < deadline)
+        relay.drain(std::chrono::steady_clock::now() + 10ms);
+    ASSERT_EQ(count("received"), sent);
+    EXPECT_TRUE(hearers().empty()) << "nothing is forwarded between polls";
+    const nlohmann::json reasons = relay.report()["rejected_by_reason"];
+    for (const auto& stray : strays) EXPECT_EQ(reasons[stray.reason], kEach) << stray.reason;
+    EXPECT_EQ(count("rejected"), kEach * std::size(strays));
+
+    relay.poll(participants, session);
+    EXPECT_EQ(hearers(), (std::vector<std::uint32_t>{2, 3}));
+    EXPECT_EQ(count("received"), count("rejected") + 4 + 1) << "four hellos and the voice";
 }
 
 TEST_F(FourPlayers, RateLimitAllowsABurstOfTwelveThenRefills) {

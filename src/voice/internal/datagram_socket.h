@@ -36,6 +36,7 @@ public:
     void close();
     bool isOpen() const { return handle_ != native_socket::invalidHandle; }
     std::uint16_t port() const { return port_; }
+    native_socket::Handle handle() const { return handle_; }
 
     // Up to 128 waiting datagrams, never blocking; oversized ones are dropped.
     // `mayHoldMore` is set when all 128 reads found a datagram.

@@ -18,16 +18,20 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: coopbots [options]\n"
-    "  --scenario NAME   short, soak, lossy, stop, stall or flood (default short)\n"
+    "  --scenario NAME   short, soak, lossy, stop, stall, flood or flood-tiny\n"
+    "                    (default short)\n"
     "  --rooms N         rooms of four bots (default: the scenario's)\n"
     "  --seconds S       measured play time (default: the scenario's)\n"
     "  --workers N       threads that drive the bots (default 4)\n"
     "  --server PATH     the lobby program (default the one built beside this tool)\n"
     "  --retail PATH     its asset root (default: generated demo content)\n"
     "  --seed N          seed of the bots' input, the proxy and the flood (default 1)\n"
-    "  --flood N         garbage datagrams a second on each port (default: the scenario's)\n"
+    "  --flood N|max     garbage datagrams a second on each port, or as many as\n"
+    "                    the sockets send (default: the scenario's)\n"
     "  --flood-size N|A-B  their length in bytes, or a range spread evenly over\n"
     "                    the orders of magnitude (default 1-65507)\n"
+    "  --flood-sockets N sockets that send them, each from a thread of its own\n"
+    "  --flood-port lobby|voice|both  the ports they go to (default both)\n"
     "  --priority N      nice value of the server (root may go below 0 to measure\n"
     "                    the server on a machine busy with other work)\n";
 
@@ -64,7 +68,8 @@ int main(int argc, char** argv) {
     using namespace bastion::coopbots;
     try {
         std::string name = "short";
-        std::string rooms, duration, flood, floodSize, server = STORMBASTION_LOBBY_EXECUTABLE, retail;
+        std::string rooms, duration, flood, floodSize, floodSockets, floodPort, server = STORMBASTION_LOBBY_EXECUTABLE,
+                                                                          retail;
         RunOptions options;
         for (int i = 1; i < argc; ++i) {
             const std::string option = argv[i];
@@ -79,6 +84,8 @@ int main(int argc, char** argv) {
             else if (option == "--seconds") duration = value;
             else if (option == "--flood") flood = value;
             else if (option == "--flood-size") floodSize = value;
+            else if (option == "--flood-sockets") floodSockets = value;
+            else if (option == "--flood-port") floodPort = value;
             else if (option == "--workers") options.workers = count(option, value);
             else if (option == "--server") server = value;
             else if (option == "--retail") retail = value;
@@ -90,8 +97,19 @@ int main(int argc, char** argv) {
         if (!scenario) throw std::invalid_argument("Unknown scenario " + name);
         if (!rooms.empty()) scenario->rooms = count("--rooms", rooms);
         if (!duration.empty()) scenario->seconds = static_cast<double>(count("--seconds", duration));
-        if (!flood.empty()) scenario->floodPerSecond = static_cast<double>(count("--flood", flood));
-        if (!floodSize.empty()) scenario->floodSizes = floodSizes(floodSize);
+        FloodPlan& plan = scenario->floodPlan;
+        if (!flood.empty()) {
+            scenario->flood = true;
+            plan.perSecond = flood == "max" ? 0.0 : static_cast<double>(count("--flood", flood));
+        }
+        if (!floodSize.empty()) plan.sizes = floodSizes(floodSize);
+        if (!floodSockets.empty()) plan.sockets = count("--flood-sockets", floodSockets);
+        if (!floodPort.empty()) {
+            if (floodPort != "lobby" && floodPort != "voice" && floodPort != "both")
+                throw std::invalid_argument("--flood-port needs lobby, voice or both");
+            plan.lobby = floodPort != "voice";
+            plan.voice = floodPort != "lobby";
+        }
         if (scenario->rooms * 4 > 128) throw std::invalid_argument("--rooms allows at most 32 rooms of four");
         options.server = server;
         options.retail = retail.empty() ? bastion::testing_support::demoContent().string() : retail;

@@ -18,8 +18,8 @@ struct Scenario {
     double seconds = 60.0;        // the measured window, once every room is deployed
     double loss = 0.0;            // share of datagrams a proxy drops, each direction
     double jitterMs = 0.0;        // a proxy delays each datagram by up to this
-    double floodPerSecond = 0.0;  // garbage datagrams a second, on each port
-    FloodSizes floodSizes;        // and their lengths
+    bool flood = false;           // garbage datagrams, as the plan says
+    FloodPlan floodPlan;
     double stopAt = 0.0;          // seconds into the window to SIGSTOP the server
     double stopSeconds = 0.0;     // for how long (0: never)
     // Pass conditions.
@@ -29,7 +29,8 @@ struct Scenario {
     bool expectLost = false;       // every client must report its lost connection
 };
 
-// The named preset: "short", "soak", "lossy", "stop", "stall", "flood".
+// The named preset: "short", "soak", "lossy", "stop", "stall", "flood",
+// "flood-tiny".
 std::optional<Scenario> scenarioNamed(const std::string& name);
 
 struct RunOptions {

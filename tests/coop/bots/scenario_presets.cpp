@@ -12,7 +12,8 @@ std::optional<Scenario> scenarioNamed(const std::string& name) {
     if (name == "short") {
         s.rooms = 2;
         s.seconds = 4.0;
-        s.floodPerSecond = 2000.0;
+        s.flood = true;
+        s.floodPlan.perSecond = 2000.0;
         s.snapshotShare = 0.0;
     } else if (name == "soak") {
         s.voiceTolerance = 0.01;
@@ -39,11 +40,25 @@ std::optional<Scenario> scenarioNamed(const std::string& name) {
         s.expectLost = true;
     } else if (name == "flood") {
         s.seconds = 30.0;
-        s.floodPerSecond = 20000.0;
+        s.flood = true;
+        s.floodPlan.perSecond = 20000.0;
         s.snapshotShare = 0.8;
         // A snapshot tick of 32 rooms takes tens of milliseconds even without
         // a flood; bounded means the server never falls a snapshot period behind.
         s.stepP99Ms = 50.0;
+    } else if (name == "flood-tiny") {
+        // One-byte datagrams to the lobby port from four sockets as fast as
+        // they go: the cheapest datagram to send, so the most of them, which
+        // the server must read faster than they come.
+        s.rooms = 8;
+        s.seconds = 30.0;
+        s.flood = true;
+        s.floodPlan.perSecond = 0.0;
+        s.floodPlan.sizes = {1, 1};
+        s.floodPlan.sockets = 4;
+        s.floodPlan.voice = false;
+        s.snapshotShare = 0.9;
+        s.voiceTolerance = 0.1;
     } else {
         return std::nullopt;
     }
