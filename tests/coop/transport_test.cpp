@@ -170,14 +170,22 @@ TEST(Transport, CountsDatagramsFromNoPeer) {
     }
 }
 
+// A burst these tests queue in one go needs a receive buffer the system may
+// not grant (a stock `net.core.rmem_max` holds about 500 small datagrams);
+// where it dropped some, the test says so instead of failing on a premise.
+#define SKIP_UNLESS_THE_SOCKET_HELD_IT(transport)                                                          \
+    if ((transport).overflowed().value_or(0) > 0)                                                          \
+    GTEST_SKIP() << "the system's receive buffer did not hold the burst; raise net.core.rmem_max"
+
 // ENet reads 256 datagrams per service call; a poll that stopped there would
 // leave a peer's message behind a flood until the socket buffer overflowed.
 TEST(Transport, OnePollReadsPastAFloodToThePeersMessage) {
     Server server;
     Client client(server.transport.port());
     ASSERT_TRUE(pumpUntil([&] { server.poll(); client.poll(); }, [&] { return server.count(Event::kConnect) == 1; }));
-    constexpr std::uint64_t kFlood = 600;
+    constexpr std::uint64_t kFlood = 300;  // more than a service call reads, less than a stock buffer holds
     for (std::uint64_t i = 0; i < kFlood; ++i) sendDatagram(server.transport.port(), {0x00, 0x05, 0x01, 0x02, 0x03, 0x04});
+    SKIP_UNLESS_THE_SOCKET_HELD_IT(server.transport);
     client.transport.send(client.peer, {{"op", "behind the flood"}}, kLobbyChannel);
     client.transport.flush();
 
@@ -223,6 +231,7 @@ TEST(Transport, StrayDatagramsDoNotUseUpThePeersRounds) {
         if (i % (kStray / kOversized) == 0) sendDatagram(server.transport.port(), std::vector<std::uint8_t>(kENetBuffer + 1));
         sendDatagram(server.transport.port(), {0x00, 0x05, 0x01, 0x02, 0x03, 0x04});
     }
+    SKIP_UNLESS_THE_SOCKET_HELD_IT(server.transport);
     client.transport.send(client.peer, {{"op", "behind the flood"}}, kLobbyChannel);
     client.transport.flush();
 

@@ -212,7 +212,8 @@ TEST_F(FourPlayers, OversizedDatagramsAreCountedAsRejected) {
 TEST_F(FourPlayers, OnePollReadsPastAFloodToTheSpeaker) {
     const Bytes stray = std::move(Bytes().text("JUNK").u32(7));
     const Bytes oversized = clientDatagram(tokens[4], 1, session, 1, opusPayload(600));
-    constexpr std::uint64_t kStray = 400;
+    // More than the 128 a poll acts on, in less than a stock receive buffer.
+    constexpr std::uint64_t kStray = 100;
     for (std::uint64_t i = 0; i < kStray; ++i) {
         send(4, stray.data);
         send(4, oversized.data);
@@ -221,6 +222,8 @@ TEST_F(FourPlayers, OnePollReadsPastAFloodToTheSpeaker) {
     // Loopback hands datagrams over a moment after they are sent; a poll
     // only takes what has arrived.
     settled();
+    if (relay.report().value("overflowed", 0u) > 0)
+        GTEST_SKIP() << "the system's receive buffer did not hold the burst; raise net.core.rmem_max";
     const std::uint64_t rejected = count("rejected");
     relay.poll(participants, session);
     EXPECT_EQ(count("rejected") - rejected, 2 * kStray);
