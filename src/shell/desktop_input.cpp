@@ -17,8 +17,8 @@ void moveHand(DesktopHand& hand, const HeldKeys& keys, float dx, float dy) {
     } else if (keys.alt) {
         hand.roll -= dx * 0.005f;
     } else {
-        hand.yaw = wrap(hand.yaw - dx * 0.0025f);
-        hand.pitch = std::clamp(hand.pitch - dy * 0.0025f, -1.5f, 1.5f);
+        hand.yaw = wrap(hand.yaw - dx * kMouseRadiansPerPixel);
+        hand.pitch = std::clamp(hand.pitch - dy * kMouseRadiansPerPixel, -kHandPitchLimit, kHandPitchLimit);
     }
 }
 
@@ -30,8 +30,8 @@ void applyMouseMotion(DesktopLook& look, const HeldKeys& keys, float dx, float d
     if (keys.z) moveHand(look.hands[0], keys, dx, dy);
     if (keys.c) moveHand(look.hands[1], keys, dx, dy);
     if (keys.z || keys.c) return;
-    look.yaw = wrap(look.yaw - dx * 0.0025f);
-    look.pitch = std::clamp(look.pitch - dy * 0.0025f, -1.45f, 1.45f);
+    look.yaw = wrap(look.yaw - dx * kMouseRadiansPerPixel);
+    look.pitch = std::clamp(look.pitch - dy * kMouseRadiansPerPixel, -kLookPitchLimit, kLookPitchLimit);
 }
 
 void applyMouseWheel(DesktopLook& look, const HeldKeys& keys, float wheelY) {

@@ -50,6 +50,12 @@ struct FrameRequests {
     bool recenter = false;     // R outside the ejection sequence
 };
 
+// Mouse motion turns the look, or a hand while Z or C is held, by this much
+// per pixel, and pitches them no further than these.
+inline constexpr float kMouseRadiansPerPixel = 0.0025f;
+inline constexpr float kLookPitchLimit = 1.45f;
+inline constexpr float kHandPitchLimit = 1.5f;
+
 void applyMouseMotion(DesktopLook& look, const HeldKeys& keys, float dx, float dy);
 void applyMouseWheel(DesktopLook& look, const HeldKeys& keys, float wheelY);
 

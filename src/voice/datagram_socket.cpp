@@ -77,13 +77,11 @@ void DatagramSocket::open(const std::string& host, std::uint16_t port, bool bind
     port_ = native_socket::localPort(handle_);
 }
 
-std::vector<Datagram> DatagramSocket::receive(bool* mayHoldMore) {
+std::vector<Datagram> DatagramSocket::receive() {
     std::vector<Datagram> batch;
-    if (mayHoldMore != nullptr) *mayHoldMore = false;
     if (!isOpen()) return batch;
     std::byte buffer[receiveBufferBytes];
-    int reads = 0;
-    for (; reads < batchLimit; ++reads) {
+    for (int reads = 0; reads < batchLimit; ++reads) {
         Datagram datagram;
         datagram.senderLength = sizeof datagram.sender;
         const ssize_t got = ::recvfrom(handle_, buffer, sizeof buffer, 0,
@@ -94,7 +92,6 @@ std::vector<Datagram> DatagramSocket::receive(bool* mayHoldMore) {
         datagram.bytes.assign(buffer, buffer + got);
         batch.push_back(std::move(datagram));
     }
-    if (mayHoldMore != nullptr) *mayHoldMore = reads == batchLimit;
     return batch;
 }
 

@@ -117,6 +117,9 @@ struct Relay::Impl {
 
     // Reads one batch into `slots`; how many.
     std::size_t read();
+    // Counts a datagram read and drops one too long to be anyone's; its
+    // bytes otherwise.
+    std::optional<std::span<const std::byte>> take(const native_socket::ReceivedDatagram& datagram);
     void reject(Drop reason) {
         ++rejected;
         ++dropped[reason];
@@ -229,15 +232,20 @@ bool Relay::Impl::act(std::uint32_t id, std::span<const std::byte> bytes, const 
     return true;
 }
 
-bool Relay::Impl::handle(const native_socket::ReceivedDatagram& datagram, std::uint64_t session, SteadyTime time) {
+std::optional<std::span<const std::byte>> Relay::Impl::take(const native_socket::ReceivedDatagram& datagram) {
     ++received;
     if (datagram.truncated || datagram.length >= wire::oversizedBytes) {
         reject(oversized);
-        return false;
+        return std::nullopt;
     }
-    const std::span<const std::byte> bytes = datagram.buffer.first(datagram.length);
-    const auto id = screen(bytes, session, time);
-    return id && act(*id, bytes, datagram.sender, datagram.senderLength, session, time);
+    return datagram.buffer.first(datagram.length);
+}
+
+bool Relay::Impl::handle(const native_socket::ReceivedDatagram& datagram, std::uint64_t session, SteadyTime time) {
+    const auto bytes = take(datagram);
+    if (!bytes) return false;
+    const auto id = screen(*bytes, session, time);
+    return id && act(*id, *bytes, datagram.sender, datagram.senderLength, session, time);
 }
 
 // Walks the poll's participants by id rather than every admitted peer: a
@@ -333,19 +341,15 @@ std::uint64_t Relay::drain(std::chrono::steady_clock::time_point until) {
         read += got;
         for (std::size_t i = 0; i < got; ++i) {
             const native_socket::ReceivedDatagram& datagram = state.slots[i];
-            ++state.received;
-            if (datagram.truncated || datagram.length >= wire::oversizedBytes) {
-                state.reject(oversized);
-                continue;
-            }
-            const std::span<const std::byte> bytes = datagram.buffer.first(datagram.length);
-            const auto id = state.screen(bytes, *state.lastSession, time);
+            const auto bytes = state.take(datagram);
+            if (!bytes) continue;
+            const auto id = state.screen(*bytes, *state.lastSession, time);
             if (!id) continue;
             if (state.held.size() >= heldLimit) {
                 state.reject(backlog);
                 continue;
             }
-            state.held.push_back({*id, datagram.sender, datagram.senderLength, {bytes.begin(), bytes.end()}});
+            state.held.push_back({*id, datagram.sender, datagram.senderLength, {bytes->begin(), bytes->end()}});
         }
         if (got < batchSize || std::chrono::steady_clock::now() >= until) break;
     }

@@ -20,10 +20,6 @@ constexpr float kEighthTurn = kPi / 4.0f;
 constexpr float kBodyTurnRate = 0.8f;    // radians per second while A or D is held
 constexpr float kTorsoTurnRate = 1.35f;  // while Left or Right is held
 constexpr float kTorsoLimit = kQuarterTurn;
-constexpr float kMouseRadians = 0.0025f;  // the look and hand turn per pixel of mouse motion
-// The mouse pitches the look and the hands no further than these.
-constexpr float kLookPitchLimit = 1.45f;
-constexpr float kHandPitchLimit = 1.5f;
 constexpr float kNone = std::numeric_limits<float>::max();
 
 // One frame of a desktop player: the keys held through the whole frame and
@@ -140,13 +136,12 @@ void moveMouse(const DesktopLook& look, Aim wantedLook, const Aim* const (&hands
         }
     }
     // Relative motion comes in whole pixels; moving the mouse right turns left.
-    frame.mouseX = std::round(wrap(yaw - wanted.yaw) / kMouseRadians);
-    frame.mouseY = std::round((pitch - wanted.pitch) / kMouseRadians);
+    frame.mouseX = std::round(wrap(yaw - wanted.yaw) / kMouseRadiansPerPixel);
+    frame.mouseY = std::round((pitch - wanted.pitch) / kMouseRadiansPerPixel);
     if (frame.mouseX == 0.0f && frame.mouseY == 0.0f) return;
     frame.keys.z = moved == 0;
     frame.keys.c = moved == 1;
 }
-
 
 // Water is crossed only on a deck that covers it: a road's corridor. A body
 // of water is taken to be crossed along its narrow axis (a canal runs along

@@ -39,8 +39,7 @@ public:
     native_socket::Handle handle() const { return handle_; }
 
     // Up to 128 waiting datagrams, never blocking; oversized ones are dropped.
-    // `mayHoldMore` is set when all 128 reads found a datagram.
-    std::vector<Datagram> receive(bool* mayHoldMore = nullptr);
+    std::vector<Datagram> receive();
     // True when the whole datagram went out.
     bool send(std::span<const std::byte> bytes);
     bool sendTo(std::span<const std::byte> bytes, const sockaddr_storage& address, socklen_t length);
