@@ -15,9 +15,13 @@ namespace {
 
 constexpr int batchLimit = 128;
 constexpr std::size_t receiveBufferBytes = 1024;
-// A relay's socket holds about a fifth of a second of 128 speakers, so one
-// slow server step loses no voice. The system may grant less; that is fine.
-constexpr int relaySocketBufferBytes = 1 << 20;
+// A relay's socket holds a slow server step's worth of datagrams: 128
+// speakers need about 1 MB for a fifth of a second, but a flood of tiny
+// stray datagrams fills that in a few milliseconds, and a step that sends
+// snapshots takes tens of them on a slow machine, during which the system
+// would drop the speakers' voice with the strays. The same as the lobby's
+// socket; the system may grant less, which is fine.
+constexpr int relaySocketBufferBytes = 4 << 20;
 
 struct AddressListDeleter {
     void operator()(addrinfo* list) const { ::freeaddrinfo(list); }
