@@ -117,18 +117,18 @@ struct Relay::Impl {
 
     // Reads one batch into `slots`; how many.
     std::size_t read();
-    // Counts a datagram read and drops one too long to be anyone's; its
-    // bytes otherwise.
-    std::optional<std::span<const std::byte>> take(const native_socket::ReceivedDatagram& datagram);
+    // Counts a datagram read and decodes it; drops one too long to be
+    // anyone's or not a client's.
+    std::optional<wire::ClientDatagram> take(const native_socket::ReceivedDatagram& datagram);
     void reject(Drop reason) {
         ++rejected;
         ++dropped[reason];
     }
     // The checks that need no participants, up to spending the allowance:
     // the player whose datagram it is, or nothing when it was rejected.
-    std::optional<std::uint32_t> screen(std::span<const std::byte> bytes, std::uint64_t session, SteadyTime time);
+    std::optional<std::uint32_t> screen(const wire::ClientDatagram& client, std::uint64_t session, SteadyTime time);
     // The rest, for a datagram that passed the screen. False when rejected.
-    bool act(std::uint32_t id, std::span<const std::byte> bytes, const sockaddr_storage& sender,
+    bool act(std::uint32_t id, const wire::ClientDatagram& client, const sockaddr_storage& sender,
              socklen_t senderLength, std::uint64_t session, SteadyTime time);
     // Both, for a datagram read in a poll.
     bool handle(const native_socket::ReceivedDatagram& datagram, std::uint64_t session, SteadyTime time);
@@ -161,14 +161,9 @@ std::size_t Relay::Impl::read() {
     return native_socket::receiveBatch(socket.handle(), slots);
 }
 
-std::optional<std::uint32_t> Relay::Impl::screen(std::span<const std::byte> bytes, std::uint64_t session,
+std::optional<std::uint32_t> Relay::Impl::screen(const wire::ClientDatagram& client, std::uint64_t session,
                                                   SteadyTime time) {
-    const auto client = wire::decodeClient(bytes);
-    if (!client) {
-        reject(malformed);
-        return std::nullopt;
-    }
-    const auto player = players.find(client->token);
+    const auto player = players.find(client.token);
     const auto found = player == players.end() ? peers.end() : peers.find(player->second);
     if (found == peers.end()) {
         reject(unknownToken);
@@ -182,7 +177,7 @@ std::optional<std::uint32_t> Relay::Impl::screen(std::span<const std::byte> byte
         reject(rateExceeded);
         return std::nullopt;
     }
-    if (client->session != session) {
+    if (client.session != session) {
         reject(wrongSession);
         return std::nullopt;
     }
@@ -190,12 +185,11 @@ std::optional<std::uint32_t> Relay::Impl::screen(std::span<const std::byte> byte
     return found->first;
 }
 
-bool Relay::Impl::act(std::uint32_t id, std::span<const std::byte> bytes, const sockaddr_storage& sender,
+bool Relay::Impl::act(std::uint32_t id, const wire::ClientDatagram& client, const sockaddr_storage& sender,
                       socklen_t senderLength, std::uint64_t session, SteadyTime time) {
-    const auto client = wire::decodeClient(bytes);
     const auto found = peers.find(id);
     // Held since a poll of another session, or removed meanwhile.
-    if (found == peers.end() || client->session != session) {
+    if (found == peers.end() || client.session != session) {
         reject(found == peers.end() ? unknownToken : wrongSession);
         return false;
     }
@@ -206,8 +200,8 @@ bool Relay::Impl::act(std::uint32_t id, std::span<const std::byte> bytes, const 
         return false;
     }
 
-    const std::size_t size = bytes.size();
-    if (size == wire::clientHeaderBytes && client->channel == wire::helloChannel && client->sequence == 0) {
+    const std::size_t size = wire::clientHeaderBytes + client.opus.size();
+    if (size == wire::clientHeaderBytes && client.channel == wire::helloChannel && client.sequence == 0) {
         peer.address = sender;
         peer.addressLength = senderLength;
         peer.registered = true;
@@ -218,8 +212,8 @@ bool Relay::Impl::act(std::uint32_t id, std::span<const std::byte> bytes, const 
     }
 
     const bool voice = speaker->active && size > wire::clientHeaderBytes && size <= wire::clientHeaderBytes + maxOpusBytes &&
-                       client->channel <= 1 && validOpus(client->opus) && client->sequence != 0 &&
-                       acceptSequence(client->sequence, peer.highestSequence, peer.window);
+                       client.channel <= 1 && validOpus(client.opus) && client.sequence != 0 &&
+                       acceptSequence(client.sequence, peer.highestSequence, peer.window);
     if (!voice) {
         reject(badVoice);
         return false;
@@ -228,24 +222,26 @@ bool Relay::Impl::act(std::uint32_t id, std::span<const std::byte> bytes, const 
     peer.addressLength = senderLength;
     peer.registered = true;
     peer.lastHeard = time;
-    forward(id, *speaker, *client, session, time);
+    forward(id, *speaker, client, session, time);
     return true;
 }
 
-std::optional<std::span<const std::byte>> Relay::Impl::take(const native_socket::ReceivedDatagram& datagram) {
+std::optional<wire::ClientDatagram> Relay::Impl::take(const native_socket::ReceivedDatagram& datagram) {
     ++received;
     if (datagram.truncated || datagram.length >= wire::oversizedBytes) {
         reject(oversized);
         return std::nullopt;
     }
-    return datagram.buffer.first(datagram.length);
+    auto client = wire::decodeClient(datagram.buffer.first(datagram.length));
+    if (!client) reject(malformed);
+    return client;
 }
 
 bool Relay::Impl::handle(const native_socket::ReceivedDatagram& datagram, std::uint64_t session, SteadyTime time) {
-    const auto bytes = take(datagram);
-    if (!bytes) return false;
-    const auto id = screen(*bytes, session, time);
-    return id && act(*id, *bytes, datagram.sender, datagram.senderLength, session, time);
+    const auto client = take(datagram);
+    if (!client) return false;
+    const auto id = screen(*client, session, time);
+    return id && act(*id, *client, datagram.sender, datagram.senderLength, session, time);
 }
 
 // Walks the poll's participants by id rather than every admitted peer: a
@@ -315,7 +311,9 @@ void Relay::poll(std::span<const Participant> participants, std::uint64_t sessio
     // What was read since the last poll came first.
     while (!state.held.empty() && actedOn < datagramsPerPoll) {
         const Impl::Held& datagram = state.held.front();
-        if (state.act(datagram.player, datagram.bytes, datagram.sender, datagram.senderLength, session, time)) ++actedOn;
+        // Only its bytes are held; they decoded when it was screened.
+        const auto client = wire::decodeClient(datagram.bytes);
+        if (client && state.act(datagram.player, *client, datagram.sender, datagram.senderLength, session, time)) ++actedOn;
         state.held.pop_front();
     }
     const std::chrono::nanoseconds readUntil = bastion::platform::threadProcessorTime() + pollReadTime;
@@ -341,15 +339,16 @@ std::uint64_t Relay::drain(std::chrono::steady_clock::time_point until) {
         read += got;
         for (std::size_t i = 0; i < got; ++i) {
             const native_socket::ReceivedDatagram& datagram = state.slots[i];
-            const auto bytes = state.take(datagram);
-            if (!bytes) continue;
-            const auto id = state.screen(*bytes, *state.lastSession, time);
+            const auto client = state.take(datagram);
+            if (!client) continue;
+            const auto id = state.screen(*client, *state.lastSession, time);
             if (!id) continue;
             if (state.held.size() >= heldLimit) {
                 state.reject(backlog);
                 continue;
             }
-            state.held.push_back({*id, datagram.sender, datagram.senderLength, {bytes->begin(), bytes->end()}});
+            const std::span<const std::byte> bytes = datagram.buffer.first(datagram.length);
+            state.held.push_back({*id, datagram.sender, datagram.senderLength, {bytes.begin(), bytes.end()}});
         }
         if (got < batchSize || std::chrono::steady_clock::now() >= until) break;
     }

@@ -23,7 +23,6 @@ namespace {
 // A voice datagram's length: a header and token, and a short Opus frame.
 constexpr std::size_t kVoiceSmallest = 94;
 constexpr std::size_t kVoiceLargest = 443;
-constexpr std::size_t kLargestDatagram = 65507;
 // Datagrams made in advance per socket and port, sent round and round.
 constexpr std::size_t kPrepared = 1024;
 // Datagrams per system call.
